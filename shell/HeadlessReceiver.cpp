@@ -1,0 +1,53 @@
+#include "shell/HeadlessReceiver.h"
+
+#include <cstdio>
+
+#include "endpoint/ServerEndpoint.h"
+#include "shell/Notices.h"
+#include "shell/QtText.h"
+#include "shell/ReceiveDirectory.h"
+
+namespace veltrano {
+namespace {
+
+void printLine(std::FILE* stream, const QString& line) {
+    std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+}  // namespace
+
+HeadlessReceiver::HeadlessReceiver(QObject* parent)
+    : QObject(parent), endpoint_(new ServerEndpoint(this)) {
+    exchange_ = std::make_unique<ExchangeState>(
+        *endpoint_, files_,
+        ExchangeHooks{[] { return toText(defaultReceiveDirectory()); },
+                      [](const Text& count) {
+                          printLine(stdout, QStringLiteral("收到文件个数: ") + toQString(count));
+                      },
+                      [](const FileProblem& problem) {
+                          printLine(stderr, fileProblemNotice(problem));
+                      }});
+    connect(endpoint_, &ServerEndpoint::clientArrived, this, [this] { exchange_->onClientArrived(); });
+    connect(endpoint_, &ServerEndpoint::dataArrived, this, [this] { exchange_->onDataArrived(); });
+}
+
+HeadlessReceiver::~HeadlessReceiver() = default;
+
+bool HeadlessReceiver::start() {
+    endpoint_->setPort(kExchangePort);
+    if (!endpoint_->start()) {
+        printLine(stderr, listenFailureNotice(kExchangePort, endpoint_->addressInUse(),
+                                              endpoint_->errorString()));
+        return false;
+    }
+    printLine(stdout, QStringLiteral("No display found: running without a window. Receiving on "
+                                     "port %1 into %2 (Ctrl+C stops).")
+                          .arg(kExchangePort)
+                          .arg(defaultReceiveDirectory()));
+    return true;
+}
+
+void HeadlessReceiver::releaseExchangeState() { exchange_->releaseExchangeState(); }
+
+}  // namespace veltrano

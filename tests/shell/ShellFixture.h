@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QPlainTextEdit>
+#include <QTcpSocket>
+#include <memory>
+#include <vector>
+
+#include "endpoint/ServerEndpoint.h"
+#include "shell/MainWindow.h"
+#include "tests/support/WaitUntil.h"
+
+namespace veltrano::test {
+
+// A main window listening on a free loopback port, with a fixed address list and its message
+// boxes recorded instead of shown.
+struct ShellFixture {
+    explicit ShellFixture(MainWindow::Options options = {}, bool recordMessages = true)
+        : window(withTestDefaults(std::move(options), recordMessages)) {}
+
+    MainWindow::Options withTestDefaults(MainWindow::Options options, bool recordMessages) {
+        if (options.port == kExchangePort) options.port = 0;
+        options.listenAddress = QHostAddress(QHostAddress::LocalHost);
+        if (!options.listAddresses) options.listAddresses = [] { return QStringList{QStringLiteral("192.168.1.5")}; };
+        if (recordMessages) options.showMessage = [this](const Text& text) { messages.push_back(text); };
+        return options;
+    }
+
+    // Sends one message and waits until the window has handled it, as the phone's pauses ensure.
+    void send(QTcpSocket& phone, const QByteArray& message) {
+        int handled = 0;
+        const auto connection = QObject::connect(&window.endpoint(), &ServerEndpoint::dataArrived,
+                                                 &window, [&handled] { ++handled; });
+        phone.write(message);
+        EXPECT_TRUE(waitUntil([&] { return handled > 0; }));
+        QObject::disconnect(connection);
+    }
+
+    void start() {
+        bool listed = false;
+        QObject::connect(&window, &MainWindow::addressesListed, &window, [&listed] { listed = true; });
+        window.onMainWindowCreated();
+        EXPECT_TRUE(waitUntil([&] { return listed; }));
+    }
+
+    std::unique_ptr<QTcpSocket> connectPhone() {
+        auto phone = std::make_unique<QTcpSocket>();
+        const Text before = window.exchangeState().clientAddress();
+        phone->connectToHost(QHostAddress::LocalHost, window.endpoint().serverPort());
+        EXPECT_TRUE(waitUntil([&] { return window.exchangeState().clientAddress() != before; }));
+        return phone;
+    }
+
+    template <typename Widget>
+    Widget* control(const char16_t* name) const {
+        return window.findChild<Widget*>(QString::fromUtf16(name));
+    }
+
+    QString infoText() const { return control<QPlainTextEdit>(u"编辑框1")->toPlainText(); }
+
+    std::vector<Text> messages;
+    MainWindow window;
+};
+
+}  // namespace veltrano::test

@@ -1,0 +1,49 @@
+#include "text/PercentDecode.h"
+
+#include <string_view>
+
+#include "text/CodePage.h"
+
+namespace veltrano {
+namespace {
+
+// Value of a hex digit after ASCII upper-casing; -2 for anything else (its position in the digit
+// table, -1, minus one), which still takes part in the arithmetic.
+int hexDigitValue(unsigned char byte) {
+    constexpr std::string_view digits = "0123456789ABCDEF";
+    if (byte >= 'a' && byte <= 'z') byte = static_cast<unsigned char>(byte - 'a' + 'A');
+    const auto position = digits.find(static_cast<char>(byte));
+    return position == std::string_view::npos ? -2 : static_cast<int>(position);
+}
+
+}  // namespace
+
+Text messageText(const Bytes& bytes) { return bytes.substr(0, bytes.find('\0')); }
+
+Text percentDecode(const Text& text, bool convert) {
+    const std::size_t n = text.size();
+    Text result;
+    result.reserve(n);
+    std::size_t i = 0;
+    while (i < n) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte != '%') {
+            result.push_back(static_cast<char>(byte));
+            ++i;
+            continue;
+        }
+        if (i + 2 < n) {
+            const int value = 16 * hexDigitValue(static_cast<unsigned char>(text[i + 1])) +
+                              hexDigitValue(static_cast<unsigned char>(text[i + 2]));
+            const auto decoded = static_cast<unsigned char>(value & 0xFF);
+            if (decoded != 0) result.push_back(static_cast<char>(decoded));
+        }
+        i += 3;
+    }
+    if (convert) result = utf8ToCodePage936(result);
+    return result;
+}
+
+Text decodeMessage(const Bytes& bytes) { return percentDecode(messageText(bytes), true); }
+
+}  // namespace veltrano
