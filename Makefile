@@ -17,7 +17,7 @@ test: build
 	ctest --preset $(PRESET)
 
 screenshots: build
-	@scripts/install-deps.sh xvfb xauth x11-apps imagemagick
+	@scripts/install-deps.sh xvfb x11-utils xdotool imagemagick
 	scripts/screenshots.sh build/$(PRESET)
 
 clean:

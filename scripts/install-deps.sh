@@ -26,6 +26,13 @@ else
 fi
 
 echo "Installing: ${missing[*]}"
-"${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+log=$(mktemp)
+if ! { "${as_root[@]}" apt-get update -qq &&
+       DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq \
+           --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "Installing the packages above failed." >&2
+    exit 1
+fi
+rm -f "$log"

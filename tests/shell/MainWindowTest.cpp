@@ -12,6 +12,7 @@
 
 #include "shell/Notices.h"
 #include "shell/QtText.h"
+#include "tests/shell/LayoutCheck.h"
 #include "tests/shell/ShellFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WhileModal.h"
@@ -22,24 +23,8 @@ namespace {
 using test::ShellFixture;
 using test::waitUntil;
 
-QString captionOf(const QWidget* widget) {
-    if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
-    if (auto* button = qobject_cast<const QPushButton*>(widget)) return button->text();
-    if (auto* group = qobject_cast<const QGroupBox*>(widget)) return group->title();
-    if (auto* line = qobject_cast<const QLineEdit*>(widget)) return line->text();
-    if (auto* box = qobject_cast<const QPlainTextEdit*>(widget)) return box->toPlainText();
-    return {};
-}
-
 TEST(MainWindow, ControlsStandWhereTheDesignPutsThem) {
-    struct Control {
-        const char16_t* name;
-        const char* kind;
-        const char16_t* parent;  // nullptr: the window itself
-        QRect geometry;
-        const char16_t* caption;
-    };
-    const std::vector<Control> design = {
+    const std::vector<test::DesignedControl> design = {
         {u"标签6", "QLabel", u"分组框2", {12, 43, 385, 16},
          u" 班级 ｜ 姓名 ｜         身份证号       ｜ 学校标识码 "},
         {u"标签5", "QLabel", u"分组框2", {8, 19, 392, 24},
@@ -59,17 +44,7 @@ TEST(MainWindow, ControlsStandWhereTheDesignPutsThem) {
     ShellFixture f;
     EXPECT_EQ(f.window.windowTitle(), QStringLiteral("Veltrano"));
     EXPECT_EQ(f.window.geometry(), QRect(50, 50, 445, 489));
-    for (const auto& c : design) {
-        const QString name = QString::fromUtf16(c.name);
-        SCOPED_TRACE(name.toStdString());
-        const auto* widget = f.window.findChild<QWidget*>(name);
-        ASSERT_NE(widget, nullptr);
-        EXPECT_STREQ(widget->metaObject()->className(), c.kind);
-        const QString parent = c.parent ? QString::fromUtf16(c.parent) : QString();
-        EXPECT_EQ(widget->parentWidget() == &f.window ? QString() : widget->parentWidget()->objectName(), parent);
-        EXPECT_EQ(widget->geometry(), c.geometry);
-        EXPECT_EQ(captionOf(widget), QString::fromUtf16(c.caption));
-    }
+    test::expectLayout(f.window, design);
     EXPECT_EQ(f.window.findChild<QObject*>(QStringLiteral("服务器1")), &f.window.endpoint());
 
     EXPECT_EQ(f.control<QLabel>(u"标签4")->palette().color(QPalette::WindowText), QColor(255, 0, 0));

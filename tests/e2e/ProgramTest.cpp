@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <filesystem>
+#include <random>
+
+#include "tests/support/TempDir.h"
+#include "tests/support/WaitUntil.h"
+
+namespace {
+
+using veltrano::test::waitUntil;
+constexpr quint16 kPort = 3456;
+
+// The program as a user starts it, ended when the test is done with it.
+class RunningProgram {
+public:
+    RunningProgram(const std::filesystem::path& home, bool withDisplay) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), QString::fromStdString(home.string()));
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+            environment.remove(QString::fromLatin1(name));
+        }
+        if (withDisplay) environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process_.setProcessEnvironment(environment);
+        process_.start(QStringLiteral(VELTRANO_PROGRAM), {});
+    }
+    ~RunningProgram() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    QProcess& process() { return process_; }
+
+private:
+    QProcess process_;
+};
+
+bool portIsFree() {
+    QTcpServer probe;
+    return probe.listen(QHostAddress::Any, kPort);
+}
+
+TEST(Program, StoresAFileSentToPort3456WithAndWithoutADisplay) {
+    for (const bool withDisplay : {true, false}) {
+        SCOPED_TRACE(withDisplay ? "window" : "no display");
+        ASSERT_TRUE(portIsFree()) << "port 3456 is in use: stop whatever holds it and run again";
+        veltrano::test::TempDir home;
+        RunningProgram program(home.path(), withDisplay);
+        ASSERT_TRUE(program.process().waitForStarted(10000));
+
+        QTcpSocket phone;
+        ASSERT_TRUE(waitUntil([&] {
+            if (phone.state() == QAbstractSocket::ConnectedState) return true;
+            if (phone.state() == QAbstractSocket::UnconnectedState) {
+                phone.connectToHost(QHostAddress::LocalHost, kPort);
+            }
+            return false;
+        }));
+
+        phone.write("STAT||%E5%BC%A0%E4%B8%89.jpg");
+        const auto stored = home.path() / "\xE5\xBC\xA0\xE4\xB8\x89.jpg";
+        ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(stored); }));
+        std::string photo(1 << 20, '\0');
+        std::mt19937 random(3);
+        for (auto& byte : photo) byte = static_cast<char>(random());
+        phone.write(photo.data(), qint64(photo.size()));
+        ASSERT_TRUE(waitUntil([&] { return std::filesystem::file_size(stored) == photo.size(); }));
+        phone.write("END||");
+        phone.disconnectFromHost();
+        EXPECT_EQ(veltrano::test::readFile(stored), photo);
+
+        program.process().kill();
+        program.process().waitForFinished(5000);
+        const QString output = QString::fromLocal8Bit(program.process().readAllStandardOutput());
+        EXPECT_EQ(output.contains(QStringLiteral("No display found")), !withDisplay)
+            << output.toStdString();
+    }
+}
+
+}  // namespace
