@@ -47,7 +47,7 @@ bool ServerEndpoint::addressInUse() const {
 
 Text ServerEndpoint::takeClientAddress() { return eventAddress_; }
 
-Bytes ServerEndpoint::takeData() { return eventData_; }
+Bytes ServerEndpoint::takeData() { return std::move(eventData_); }
 
 void ServerEndpoint::sendData(const Text& address, const Bytes& data) {
     const auto found = clients_.constFind(QString::fromLatin1(address.data(), qsizetype(address.size())));
@@ -77,9 +77,10 @@ void ServerEndpoint::onNewConnection() {
 
 void ServerEndpoint::onSocketReadable(QTcpSocket* socket) {
     while (socket->bytesAvailable() > 0) {
-        const QByteArray chunk = socket->read(kReadChunkBytes);
-        if (chunk.isEmpty()) break;
-        eventData_.assign(chunk.constData(), std::size_t(chunk.size()));
+        eventData_.resize(std::size_t(std::min(socket->bytesAvailable(), kReadChunkBytes)));
+        const qint64 got = socket->read(eventData_.data(), qint64(eventData_.size()));
+        if (got <= 0) break;
+        eventData_.resize(std::size_t(got));
         emit dataArrived();
     }
     eventData_.clear();

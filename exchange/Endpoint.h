@@ -13,7 +13,7 @@ public:
     // The address of the client whose arrival is being handled; it names that client in sendData.
     virtual Text takeClientAddress() = 0;
 
-    // The bytes of the data-arrival event being handled; may hold zero bytes.
+    // The bytes of the data-arrival event being handled, handed over once; may hold zero bytes.
     virtual Bytes takeData() = 0;
 
     // Sends `data` to the client named by `address`; quietly does nothing if it is gone or unknown.

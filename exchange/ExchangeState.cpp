@@ -1,11 +1,13 @@
 #include "exchange/ExchangeState.h"
 
+#include <array>
 #include <string>
 #include <utility>
 
 #include "exchange/FileError.h"
 #include "exchange/FileNameRules.h"
 #include "exchange/Protocol.h"
+#include "text/CodePage.h"
 #include "text/PercentDecode.h"
 
 namespace veltrano {
@@ -17,10 +19,14 @@ void ExchangeState::onClientArrived() { clientAddress_ = endpoint_.takeClientAdd
 
 void ExchangeState::onDataArrived() {
     const Bytes data = endpoint_.takeData();
-    const Text text = decodeMessage(data);
-    if (textContains(text, kStartOfFileMarker)) {
-        startFile(text);
-    } else if (!textContains(text, kEndOfFileMarker)) {
+    // The markers are looked for in decodeMessage(data). Only a start of file needs all of it;
+    // for a piece of a photo, finding that neither marker is there is much cheaper than that.
+    const Text utf8 = percentDecode(messageTextView(data), false);
+    constexpr std::array<std::string_view, 2> markers = {kStartOfFileMarker, kEndOfFileMarker};
+    const unsigned found = codePage936FormContains(utf8, markers);
+    if (found & 1u) {
+        startFile(utf8ToCodePage936(utf8));
+    } else if (!(found & 2u)) {
         appendContent(data);
     }
     // An end-of-file message changes nothing: the file stays open until the next one starts.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <span>
+#include <string_view>
+
 #include "text/Text.h"
 
 namespace veltrano {
@@ -19,6 +22,12 @@ Text fromWide(const WideText& wide, unsigned codePage, bool useCodePage);
 
 // UTF-8 to code page 936, through UTF-16.
 Text utf8ToCodePage936(const Text& text);
+
+// Which of `needles` utf8ToCodePage936(utf8) contains, bit i for needles[i] (at most 32). Far
+// cheaper than converting when a needle ends in ASCII after a byte that cannot lead a two-byte
+// character, as the protocol's markers do.
+unsigned codePage936FormContains(std::string_view utf8, std::span<const std::string_view> needles);
+bool codePage936FormContains(std::string_view utf8, std::string_view needle);
 
 // Code page 936 to UTF-16 and to UTF-8: how the program's texts reach the rest of the system.
 WideText codePage936ToWide(const Text& text);

@@ -1,5 +1,6 @@
 #include "text/PercentDecode.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "text/CodePage.h"
@@ -18,18 +19,23 @@ int hexDigitValue(unsigned char byte) {
 
 }  // namespace
 
-Text messageText(const Bytes& bytes) { return bytes.substr(0, bytes.find('\0')); }
+std::string_view messageTextView(const Bytes& bytes) {
+    return std::string_view(bytes).substr(0, bytes.find('\0'));
+}
 
-Text percentDecode(const Text& text, bool convert) {
+Text messageText(const Bytes& bytes) { return Text(messageTextView(bytes)); }
+
+Text percentDecode(std::string_view text, bool convert) {
     const std::size_t n = text.size();
     Text result;
     result.reserve(n);
     std::size_t i = 0;
     while (i < n) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte != '%') {
-            result.push_back(static_cast<char>(byte));
-            ++i;
+        if (text[i] != '%') {
+            // Copy up to the next escape in one go.
+            const std::size_t next = std::min(text.find('%', i), n);
+            result.append(text, i, next - i);
+            i = next;
             continue;
         }
         if (i + 2 < n) {
@@ -44,6 +50,6 @@ Text percentDecode(const Text& text, bool convert) {
     return result;
 }
 
-Text decodeMessage(const Bytes& bytes) { return percentDecode(messageText(bytes), true); }
+Text decodeMessage(const Bytes& bytes) { return percentDecode(messageTextView(bytes), true); }
 
 }  // namespace veltrano

@@ -72,6 +72,9 @@ TEST(ExchangeState, StoresEachAnnouncedFileWithTheBytesThatFollowIt) {
         {"936 second byte 0x5C stays inside the name", {}, {"STAT||%E9%8C%A6.jpg", "x"},
          {{"\xE9\x8C\xA6.jpg", "x"}}, 1},
         {"escaped marker is found after decoding", {}, {"%53TAT||c.jpg", "x"}, {{"c.jpg", "x"}}, 1},
+        {"characters that fall back to bars complete a marker", {}, {"STAT\xC2\xA6\xC2\xA6" "d.jpg"},
+         {{"d.jpg", ""}}, 1},
+        {"a trail byte completes END||", {}, {"STAT||e.bin", "\xE7\x99\x8AND||", "k"}, {{"e.bin", "k"}}, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,7 +86,8 @@ TEST(ExchangeState, StoresEachAnnouncedFileWithTheBytesThatFollowIt) {
         store.close(receiver.state.openFile());
         EXPECT_EQ(test::filesIn(dir.path()), c.after);
         EXPECT_EQ(receiver.state.receivedCount(), c.count);
-        if (c.count > 0) {
+        EXPECT_EQ(receiver.shownCounts.size(), std::size_t(c.count));
+        if (!receiver.shownCounts.empty()) {
             EXPECT_EQ(receiver.shownCounts.back(), std::to_string(c.count));
         }
     }
