@@ -1,7 +1,8 @@
-# The two commands of the README: `make run` and `make test`. Both install what is missing first.
+# The README's two commands are `make run` and `make test`; both install what is missing first.
 PRESET ?= dev
+FUZZ_SECONDS ?= 60
 
-.PHONY: run test build deps screenshots clean
+.PHONY: run test build deps test-asan fuzz test-windows ci screenshots bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -16,9 +17,25 @@ run: build
 test: build
 	ctest --preset $(PRESET)
 
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan:
+	@$(MAKE) --no-print-directory test PRESET=asan
+
+# A short run of each fuzz target; FUZZ_SECONDS=600 for a longer one.
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS)
+
+# Everything CI runs.
+ci: test test-asan fuzz
+
 screenshots: build
 	@scripts/install-deps.sh xvfb x11-utils xdotool imagemagick
 	scripts/screenshots.sh build/$(PRESET)
+
+bench:
+	bench/run.sh
 
 clean:
 	rm -rf build

@@ -117,7 +117,7 @@ double peakMemoryMiB() {
 
 template <typename Condition>
 void spinUntil(Condition condition) {
-    while (!condition()) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    while (!condition()) std::this_thread::sleep_for(std::chrono::microseconds(20));
 }
 
 struct Result {
@@ -126,24 +126,38 @@ struct Result {
     std::vector<double> fileSeconds;  // per file, for the many-files case
 };
 
+// Hands the endpoint's data on, counting the bytes the receiver has taken.
+class CountingEndpoint final : public veltrano::Endpoint {
+public:
+    explicit CountingEndpoint(veltrano::Endpoint& inner) : inner_(inner) {}
+    veltrano::Text takeClientAddress() override { return inner_.takeClientAddress(); }
+    veltrano::Bytes takeData() override {
+        veltrano::Bytes data = inner_.takeData();
+        taken += data.size();
+        return data;
+    }
+    void sendData(const veltrano::Text& address, const veltrano::Bytes& data) override {
+        inner_.sendData(address, data);
+    }
+    std::atomic<std::uint64_t> taken{0};
+
+private:
+    veltrano::Endpoint& inner_;
+};
+
 // The program's receiver: endpoint and exchange state on this thread's event loop, the phone on
-// another thread. The phone waits for each marker to be handled before sending on, as the real
+// another thread. The phone waits until each marker has been taken before sending on, as the real
 // phone's pauses ensure, so each marker is a message of its own.
 Result runVeltrano(const fs::path& directory, int files, std::uint64_t bytesPerFile, bool allowZero) {
     veltrano::ServerEndpoint endpoint;
     endpoint.setListenAddress(QHostAddress::LocalHost);
     endpoint.setPort(0);
     if (!endpoint.start()) std::exit(1);
+    CountingEndpoint counting(endpoint);
     veltrano::DiskFileStore store;
-    std::atomic<int> announced{0};
-    std::atomic<std::uint64_t> events{0};
-    veltrano::ExchangeState exchange(endpoint, store,
-                                     {[&] { return directory.string(); },
-                                      [&](const veltrano::Text&) { ++announced; }, {}});
-    QObject::connect(&endpoint, &veltrano::ServerEndpoint::dataArrived, &endpoint, [&] {
-        exchange.onDataArrived();
-        ++events;
-    });
+    veltrano::ExchangeState exchange(counting, store, {[&] { return directory.string(); }, {}, {}});
+    QObject::connect(&endpoint, &veltrano::ServerEndpoint::dataArrived, &endpoint,
+                     [&] { exchange.onDataArrived(); });
     QEventLoop loop;
     ByteSource source(42, allowZero);
     Result result;
@@ -151,21 +165,19 @@ Result runVeltrano(const fs::path& directory, int files, std::uint64_t bytesPerF
     const auto start = Clock::now();
     std::thread phone([&] {
         const int fd = connectLoopback(endpoint.serverPort());
+        std::uint64_t sent = 0;
+        const auto sendMarker = [&](const std::string& marker) {
+            spinUntil([&] { return counting.taken == sent; });
+            sendAll(fd, marker.data(), marker.size());
+            sent += marker.size();
+            spinUntil([&] { return counting.taken == sent; });
+        };
         for (int i = 0; i < files; ++i) {
             const auto fileStart = Clock::now();
-            const std::string name = "f" + std::to_string(i) + ".jpg";
-            const std::string marker = "STAT||" + name;
-            sendAll(fd, marker.data(), marker.size());
-            spinUntil([&] { return announced == i + 1; });
+            sendMarker("STAT||f" + std::to_string(i) + ".jpg");
             sendContent(fd, bytesPerFile, source);
-            const fs::path path = directory / name;
-            spinUntil([&] {
-                std::error_code error;
-                return fs::file_size(path, error) == bytesPerFile;
-            });
-            const auto before = events.load();
-            sendAll(fd, "END||", 5);
-            spinUntil([&] { return events > before; });
+            sent += bytesPerFile;
+            sendMarker("END||");
             result.fileSeconds.push_back(secondsSince(fileStart));
         }
         ::close(fd);
@@ -175,6 +187,10 @@ Result runVeltrano(const fs::path& directory, int files, std::uint64_t bytesPerF
     phone.join();
     result.seconds = secondsSince(start);
     result.peakMiB = peakMemoryMiB();
+    if (exchange.receivedCount() != files) {
+        std::fprintf(stderr, "the receiver counted %d files of %d\n", exchange.receivedCount(), files);
+        std::exit(1);
+    }
     return result;
 }
 
@@ -230,6 +246,19 @@ Result runBaseline(const fs::path& directory, int files, std::uint64_t bytesPerF
     return result;
 }
 
+// A loopback port nobody listens on now, for a program that takes its port on the command line.
+quint16 freePort() {
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(probe);
+    return ntohs(address.sin_port);
+}
+
 bool socatInstalled() { return std::system("command -v socat >/dev/null 2>&1") == 0; }
 
 // socat storing one connection's stream in a file.
@@ -276,6 +305,7 @@ void streamCase(const char* title, bool allowZero, const Options& options) {
         for (int candidate = 0; candidate < 3; ++candidate) {
             fs::remove_all(dir);
             fs::create_directories(dir);
+            ::sync();  // each run starts with nothing left for the disk to write
             // Alternate which candidate goes first, so neither always meets a warm or cold cache.
             switch ((candidate + round) % 3) {
                 case 0: {
@@ -291,7 +321,7 @@ void streamCase(const char* title, bool allowZero, const Options& options) {
                     break;
                 }
                 case 2:
-                    if (withSocat) socat.push_back(runSocat(dir, bytes, allowZero, quint16(40000 + ::getpid() % 20000)).seconds);
+                    if (withSocat) socat.push_back(runSocat(dir, bytes, allowZero, freePort()).seconds);
                     break;
             }
         }
@@ -311,45 +341,57 @@ void streamCase(const char* title, bool allowZero, const Options& options) {
     }
 }
 
+// Files per second over the first and the last `block` files of a run.
+std::pair<double, double> blockRates(const std::vector<double>& fileSeconds, int block) {
+    double first = 0, last = 0;
+    for (int i = 0; i < block; ++i) {
+        first += fileSeconds[std::size_t(i)];
+        last += fileSeconds[fileSeconds.size() - 1 - std::size_t(i)];
+    }
+    return {block / first, block / last};
+}
+
 void manyFilesCase(const Options& options) {
     constexpr std::uint64_t kFileBytes = 300 * 1000;
-    std::vector<double> veltrano, baseline, firstThousand, lastThousand;
+    struct Series {
+        std::vector<double> rate, first, last;
+        void add(const Result& r, int files, int block) {
+            rate.push_back(files / r.seconds);
+            const auto [f, l] = blockRates(r.fileSeconds, block);
+            first.push_back(f);
+            last.push_back(l);
+        }
+    } veltrano, baseline;
     const int block = std::max(1, std::min(1000, options.manyFiles / 5));
     for (int round = 0; round < options.rounds; ++round) {
         const fs::path dir = options.directory / ("veltrano-bench-" + std::to_string(::getpid()));
         for (int candidate = 0; candidate < 2; ++candidate) {
             fs::remove_all(dir);
             fs::create_directories(dir);
+            ::sync();  // each run starts with nothing left for the disk to write
             if ((candidate + round) % 2 == 0) {
-                const Result r = runVeltrano(dir, options.manyFiles, kFileBytes, true);
-                veltrano.push_back(options.manyFiles / r.seconds);
-                const auto& t = r.fileSeconds;
-                double first = 0, last = 0;
-                for (int i = 0; i < block; ++i) {
-                    first += t[std::size_t(i)];
-                    last += t[t.size() - 1 - std::size_t(i)];
-                }
-                firstThousand.push_back(block / first);
-                lastThousand.push_back(block / last);
+                veltrano.add(runVeltrano(dir, options.manyFiles, kFileBytes, true), options.manyFiles, block);
             } else {
-                baseline.push_back(options.manyFiles / runBaseline(dir, options.manyFiles, kFileBytes, true).seconds);
+                baseline.add(runBaseline(dir, options.manyFiles, kFileBytes, true), options.manyFiles, block);
             }
         }
         fs::remove_all(dir);
     }
-    std::printf("\n%d files of 300 KB in a row (%d rounds, medians)\n", options.manyFiles, options.rounds);
-    std::printf("  %-10s %8.1f files/s  ratio %.2f\n", "baseline", median(baseline), 1.0);
-    std::printf("  %-10s %8.1f files/s  ratio %.2f\n", "veltrano", median(veltrano),
-                median(veltrano) / median(baseline));
-    std::printf("  veltrano first %d files %.1f files/s, last %d files %.1f files/s (last/first %.2f)\n",
-                block, median(firstThousand), block, median(lastThousand),
-                median(lastThousand) / median(firstThousand));
+    std::printf("\n3. %d files of 300 KB in a row (%d rounds, medians)\n", options.manyFiles, options.rounds);
+    for (const auto& [name, series] : {std::pair{"baseline", &baseline}, std::pair{"veltrano", &veltrano}}) {
+        std::printf("  %-10s %8.1f files/s  ratio %.2f  first %d: %.1f files/s, last %d: %.1f files/s "
+                    "(last/first %.2f)\n",
+                    name, median(series->rate), median(series->rate) / median(baseline.rate), block,
+                    median(series->first), block, median(series->last),
+                    median(series->last) / median(series->first));
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     Options options;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string flag = argv[i];

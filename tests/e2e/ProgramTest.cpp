@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <random>
 
+#include <signal.h>
+
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 
@@ -77,6 +79,37 @@ TEST(Program, StoresAFileSentToPort3456WithAndWithoutADisplay) {
         EXPECT_EQ(output.contains(QStringLiteral("No display found")), !withDisplay)
             << output.toStdString();
     }
+}
+
+TEST(Program, KilledMidFileKeepsEveryByteItHadRead) {
+    ASSERT_TRUE(portIsFree()) << "port 3456 is in use: stop whatever holds it and run again";
+    veltrano::test::TempDir home;
+    RunningProgram program(home.path(), /*withDisplay=*/false);
+    ASSERT_TRUE(program.process().waitForStarted(10000));
+    QTcpSocket phone;
+    ASSERT_TRUE(waitUntil([&] {
+        if (phone.state() == QAbstractSocket::ConnectedState) return true;
+        if (phone.state() == QAbstractSocket::UnconnectedState) phone.connectToHost(QHostAddress::LocalHost, kPort);
+        return false;
+    }));
+    phone.write("STAT||interrupted.jpg");
+    const auto stored = home.path() / "interrupted.jpg";
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(stored); }));
+
+    std::string sent;
+    std::mt19937 random(9);
+    for (int piece = 0; piece < 20; ++piece) {
+        std::string bytes(50000, '\0');
+        for (auto& byte : bytes) byte = static_cast<char>(random());
+        phone.write(bytes.data(), qint64(bytes.size()));
+        sent += bytes;
+    }
+    // Once the program has read everything, it is killed without any chance to flush or close.
+    ASSERT_TRUE(waitUntil([&] { return std::filesystem::file_size(stored) == sent.size(); }));
+    ::kill(pid_t(program.process().processId()), SIGKILL);
+    ASSERT_TRUE(program.process().waitForFinished(10000));
+    EXPECT_EQ(program.process().exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(veltrano::test::readFile(stored), sent);
 }
 
 }  // namespace
