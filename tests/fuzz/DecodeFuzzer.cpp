@@ -20,7 +20,6 @@ void check(bool condition) {
 void checkPlainComponent(const veltrano::WideText& name, veltrano::NameRules rules) {
     check(!name.empty() && name != u"." && name != u"..");
     check(name.find_first_of(u"/\\") == veltrano::WideText::npos);
-    check(!(name.size() >= 2 && name[1] == u':' && ((name[0] | 0x20) >= u'a' && (name[0] | 0x20) <= u'z')));
     if (rules == veltrano::NameRules::Windows) {
         check(name.find(u':') == veltrano::WideText::npos);
         check(name.back() != u'.' && name.back() != u' ');
