@@ -27,8 +27,15 @@ fuzz: deps
 	@cmake --build --preset fuzz
 	scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS)
 
+# The core and its tests built for Windows and run under Wine.
+test-windows:
+	@scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64
+	@cmake --preset mingw >/dev/null
+	@cmake --build --preset mingw
+	ctest --preset mingw
+
 # Everything CI runs.
-ci: test test-asan fuzz
+ci: test test-asan fuzz test-windows
 
 screenshots: build
 	@scripts/install-deps.sh xvfb x11-utils xdotool imagemagick

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
-#include <unistd.h>
+#endif
 
 #include <filesystem>
 
@@ -13,6 +14,9 @@ namespace veltrano {
 namespace {
 
 TEST(DiskFileStore, AppendsPastFourGibibytes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows lets no one else resize the file while it is being received";
+#endif
     test::TempDir dir;
     DiskFileStore store;
     std::error_code error;
@@ -29,14 +33,16 @@ TEST(DiskFileStore, AppendsPastFourGibibytes) {
 TEST(DiskFileStore, RefusesWhatIsNotAPlainFile) {
     test::TempDir dir;
     std::filesystem::create_directory(dir.path() / "folder");
-    ASSERT_EQ(::mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
     DiskFileStore store;
     std::error_code error;
     EXPECT_EQ(store.createAndOpen(dir.path(), "folder", error), 0);
     EXPECT_TRUE(error);
+#ifndef _WIN32
     // A FIFO with no reader must not block the caller.
+    ASSERT_EQ(::mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
     EXPECT_EQ(store.createAndOpen(dir.path(), "pipe", error), 0);
     EXPECT_TRUE(error);
+#endif
     EXPECT_EQ(store.createAndOpen("", "a", error), 0);
     EXPECT_EQ(error, FileError::NoDirectory);
 }

@@ -25,6 +25,10 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::filesystem::path utf8Path(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -38,7 +42,8 @@ std::map<std::string, std::string> filesIn(const std::filesystem::path& director
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(directory)) {
         if (entry.is_regular_file() && !entry.is_symlink()) {
-            files[entry.path().filename().string()] = readFile(entry.path());
+            const std::u8string name = entry.path().filename().u8string();
+            files[std::string(name.begin(), name.end())] = readFile(entry.path());
         }
     }
     return files;

@@ -20,10 +20,13 @@ private:
     std::filesystem::path path_;
 };
 
+// A path from UTF-8 bytes, whatever the system's own encoding.
+std::filesystem::path utf8Path(const std::string& utf8);
+
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
 
-// Every regular file directly in `directory`, by its name in the file system's bytes.
+// Every regular file directly in `directory`, by its name in UTF-8.
 std::map<std::string, std::string> filesIn(const std::filesystem::path& directory);
 
 }  // namespace veltrano::test
