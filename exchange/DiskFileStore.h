@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 
 #include "exchange/FileStore.h"
@@ -24,6 +25,10 @@ private:
     // A POSIX descriptor or a Windows HANDLE.
     using NativeHandle = std::intptr_t;
 
+    // Creates or empties and opens the file; nothing, with `error` set, when it cannot.
+    static std::optional<NativeHandle> openNew(const std::filesystem::path& directory,
+                                               const std::filesystem::path& name,
+                                               std::error_code& error);
     static void closeHandle(NativeHandle handle);
 
     std::unordered_map<FileNumber, NativeHandle> handles_;

@@ -16,18 +16,13 @@ std::error_code lastError() { return {errno, std::generic_category()}; }
 
 void DiskFileStore::closeHandle(NativeHandle handle) { ::close(static_cast<int>(handle)); }
 
-FileNumber DiskFileStore::createAndOpen(const std::filesystem::path& directory,
-                                        const std::filesystem::path& name,
-                                        std::error_code& error) {
-    error.clear();
-    if (directory.empty()) {
-        error = FileError::NoDirectory;
-        return 0;
-    }
+std::optional<DiskFileStore::NativeHandle> DiskFileStore::openNew(
+    const std::filesystem::path& directory, const std::filesystem::path& name,
+    std::error_code& error) {
     const int directoryFd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directoryFd < 0) {
         error = lastError();
-        return 0;
+        return std::nullopt;
     }
     // Opened relative to the directory, so only this one component is resolved; O_NOFOLLOW
     // refuses a planted link and O_NONBLOCK keeps a planted FIFO from blocking the event loop.
@@ -37,17 +32,15 @@ FileNumber DiskFileStore::createAndOpen(const std::filesystem::path& directory,
                             0666);
     if (fd < 0) error = lastError();
     ::close(directoryFd);
-    if (fd < 0) return 0;
+    if (fd < 0) return std::nullopt;
 
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
         error = FileError::NotRegularFile;
-        return 0;
+        return std::nullopt;
     }
-    const FileNumber number = nextNumber_++;
-    handles_.emplace(number, fd);
-    return number;
+    return fd;
 }
 
 std::error_code DiskFileStore::append(FileNumber file, std::string_view bytes) {

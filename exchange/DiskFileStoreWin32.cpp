@@ -19,14 +19,9 @@ HANDLE toHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 
 void DiskFileStore::closeHandle(NativeHandle handle) { CloseHandle(toHandle(handle)); }
 
-FileNumber DiskFileStore::createAndOpen(const std::filesystem::path& directory,
-                                        const std::filesystem::path& name,
-                                        std::error_code& error) {
-    error.clear();
-    if (directory.empty()) {
-        error = FileError::NoDirectory;
-        return 0;
-    }
+std::optional<DiskFileStore::NativeHandle> DiskFileStore::openNew(
+    const std::filesystem::path& directory, const std::filesystem::path& name,
+    std::error_code& error) {
     const std::filesystem::path path = directory / name;
     // FILE_FLAG_OPEN_REPARSE_POINT opens a planted link itself rather than its target; it is then
     // refused below.
@@ -35,7 +30,7 @@ FileNumber DiskFileStore::createAndOpen(const std::filesystem::path& directory,
                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         error = lastError();
-        return 0;
+        return std::nullopt;
     }
     BY_HANDLE_FILE_INFORMATION information{};
     if (!GetFileInformationByHandle(handle, &information) ||
@@ -44,11 +39,9 @@ FileNumber DiskFileStore::createAndOpen(const std::filesystem::path& directory,
         GetFileType(handle) != FILE_TYPE_DISK) {
         CloseHandle(handle);
         error = FileError::NotRegularFile;
-        return 0;
+        return std::nullopt;
     }
-    const FileNumber number = nextNumber_++;
-    handles_.emplace(number, reinterpret_cast<NativeHandle>(handle));
-    return number;
+    return reinterpret_cast<NativeHandle>(handle);
 }
 
 std::error_code DiskFileStore::append(FileNumber file, std::string_view bytes) {
