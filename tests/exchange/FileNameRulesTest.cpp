@@ -53,5 +53,16 @@ TEST(FileNameRules, CodePage936NamesAreSplitOnCharactersNotBytes) {
     EXPECT_EQ(*name, test::utf8Path("\xE9\x8C\xA6.jpg"));
 }
 
+#ifdef _WIN32
+TEST(FileNameRules, TheDefaultDriveRootJoinsWithOneBackslash) {
+    // "D:\" is where files go by default; a name is joined to it with the system's separator.
+    const auto name = safeFileName(std::string("photos/a.jpg"));
+    ASSERT_TRUE(name.has_value());
+    EXPECT_EQ((nativePath("D:\\") / *name).wstring(), L"D:\\a.jpg");
+    // "D:\照片" in code page 936.
+    EXPECT_EQ((nativePath("D:\\\xD5\xD5\xC6\xAC") / *name).wstring(), L"D:\\\u7167\u7247\\a.jpg");
+}
+#endif
+
 }  // namespace
 }  // namespace veltrano
