@@ -11,10 +11,10 @@ namespace {
 // Value of a hex digit after ASCII upper-casing; -2 for anything else (its position in the digit
 // table, -1, minus one), which still takes part in the arithmetic.
 int hexDigitValue(unsigned char byte) {
-    constexpr std::string_view digits = "0123456789ABCDEF";
-    if (byte >= 'a' && byte <= 'z') byte = static_cast<unsigned char>(byte - 'a' + 'A');
-    const auto position = digits.find(static_cast<char>(byte));
-    return position == std::string_view::npos ? -2 : static_cast<int>(position);
+    if (byte >= '0' && byte <= '9') return byte - '0';
+    if (byte >= 'A' && byte <= 'F') return byte - 'A' + 10;
+    if (byte >= 'a' && byte <= 'f') return byte - 'a' + 10;
+    return -2;
 }
 
 }  // namespace
