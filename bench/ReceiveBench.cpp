@@ -106,7 +106,9 @@ void sendContent(int fd, std::uint64_t bytes, ByteSource& source) {
 }
 
 // Peak resident memory since the last reset, in MiB.
-void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+void resetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
 double peakMemoryMiB() {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
@@ -148,7 +150,8 @@ private:
 // The program's receiver: endpoint and exchange state on this thread's event loop, the phone on
 // another thread. The phone waits until each marker has been taken before sending on, as the real
 // phone's pauses ensure, so each marker is a message of its own.
-Result runVeltrano(const fs::path& directory, int files, std::uint64_t bytesPerFile, bool allowZero) {
+Result runVeltrano(const fs::path& directory, int files, std::uint64_t bytesPerFile,
+                   bool allowZero) {
     veltrano::ServerEndpoint endpoint;
     endpoint.setListenAddress(QHostAddress::LocalHost);
     endpoint.setPort(0);
@@ -188,7 +191,8 @@ Result runVeltrano(const fs::path& directory, int files, std::uint64_t bytesPerF
     result.seconds = secondsSince(start);
     result.peakMiB = peakMemoryMiB();
     if (exchange.receivedCount() != files) {
-        std::fprintf(stderr, "the receiver counted %d files of %d\n", exchange.receivedCount(), files);
+        std::fprintf(stderr, "the receiver counted %d files of %d\n", exchange.receivedCount(),
+                     files);
         std::exit(1);
     }
     return result;
@@ -196,7 +200,8 @@ Result runVeltrano(const fs::path& directory, int files, std::uint64_t bytesPerF
 
 // The baseline: blocking accept, recv into a 64 KiB buffer, write to the file; one connection
 // per file.
-Result runBaseline(const fs::path& directory, int files, std::uint64_t bytesPerFile, bool allowZero) {
+Result runBaseline(const fs::path& directory, int files, std::uint64_t bytesPerFile,
+                   bool allowZero) {
     const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
     const int one = 1;
     ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -259,14 +264,17 @@ quint16 freePort() {
     return ntohs(address.sin_port);
 }
 
-bool socatInstalled() { return std::system("command -v socat >/dev/null 2>&1") == 0; }
+bool socatInstalled() {
+    return std::system("command -v socat >/dev/null 2>&1") == 0;
+}
 
 // socat storing one connection's stream in a file.
 Result runSocat(const fs::path& directory, std::uint64_t bytes, bool allowZero, quint16 port) {
     const std::string target = (directory / "f0.jpg").string();
     const pid_t child = ::fork();
     if (child == 0) {
-        const std::string listen = "TCP4-LISTEN:" + std::to_string(port) + ",bind=127.0.0.1,reuseaddr";
+        const std::string listen =
+            "TCP4-LISTEN:" + std::to_string(port) + ",bind=127.0.0.1,reuseaddr";
         const std::string open = "OPEN:" + target + ",creat,trunc";
         ::execlp("socat", "socat", "-u", "-b65536", listen.c_str(), open.c_str(), nullptr);
         std::_Exit(127);
@@ -321,7 +329,8 @@ void streamCase(const char* title, bool allowZero, const Options& options) {
                     break;
                 }
                 case 2:
-                    if (withSocat) socat.push_back(runSocat(dir, bytes, allowZero, freePort()).seconds);
+                    if (withSocat)
+                        socat.push_back(runSocat(dir, bytes, allowZero, freePort()).seconds);
                     break;
             }
         }
@@ -334,7 +343,8 @@ void streamCase(const char* title, bool allowZero, const Options& options) {
     std::printf("  %-10s %8.2f s %8.1f MB/s  ratio %.2f  peak RSS %.1f MiB\n", "baseline", base,
                 mb / base, 1.0, median(baselinePeak));
     std::printf("  %-10s %8.2f s %8.1f MB/s  ratio %.2f  peak RSS %.1f MiB\n", "veltrano",
-                median(veltrano), mb / median(veltrano), base / median(veltrano), median(veltranoPeak));
+                median(veltrano), mb / median(veltrano), base / median(veltrano),
+                median(veltranoPeak));
     if (withSocat) {
         std::printf("  %-10s %8.2f s %8.1f MB/s  ratio %.2f\n", "socat", median(socat),
                     mb / median(socat), base / median(socat));
@@ -371,20 +381,24 @@ void manyFilesCase(const Options& options) {
             fs::create_directories(dir);
             ::sync();  // each run starts with nothing left for the disk to write
             if ((candidate + round) % 2 == 0) {
-                veltrano.add(runVeltrano(dir, options.manyFiles, kFileBytes, true), options.manyFiles, block);
+                veltrano.add(runVeltrano(dir, options.manyFiles, kFileBytes, true),
+                             options.manyFiles, block);
             } else {
-                baseline.add(runBaseline(dir, options.manyFiles, kFileBytes, true), options.manyFiles, block);
+                baseline.add(runBaseline(dir, options.manyFiles, kFileBytes, true),
+                             options.manyFiles, block);
             }
         }
         fs::remove_all(dir);
     }
-    std::printf("\n3. %d files of 300 KB in a row (%d rounds, medians)\n", options.manyFiles, options.rounds);
-    for (const auto& [name, series] : {std::pair{"baseline", &baseline}, std::pair{"veltrano", &veltrano}}) {
-        std::printf("  %-10s %8.1f files/s  ratio %.2f  first %d: %.1f files/s, last %d: %.1f files/s "
-                    "(last/first %.2f, median of rounds)\n",
-                    name, median(series->rate), median(series->rate) / median(baseline.rate), block,
-                    median(series->first), block, median(series->last),
-                    median(series->lastOverFirst));
+    std::printf("\n3. %d files of 300 KB in a row (%d rounds, medians)\n", options.manyFiles,
+                options.rounds);
+    for (const auto& [name, series] :
+         {std::pair{"baseline", &baseline}, std::pair{"veltrano", &veltrano}}) {
+        std::printf(
+            "  %-10s %8.1f files/s  ratio %.2f  first %d: %.1f files/s, last %d: %.1f files/s "
+            "(last/first %.2f, median of rounds)\n",
+            name, median(series->rate), median(series->rate) / median(baseline.rate), block,
+            median(series->first), block, median(series->last), median(series->lastOverFirst));
     }
 }
 
@@ -396,19 +410,28 @@ int main(int argc, char** argv) {
     Options options;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string flag = argv[i];
-        if (flag == "--size-mib") options.sizeMiB = std::stoull(argv[i + 1]);
-        else if (flag == "--rounds") options.rounds = std::stoi(argv[i + 1]);
-        else if (flag == "--files") options.manyFiles = std::stoi(argv[i + 1]);
-        else if (flag == "--dir") options.directory = argv[i + 1];
-        else if (flag == "--case") options.only = std::stoi(argv[i + 1]);
+        if (flag == "--size-mib")
+            options.sizeMiB = std::stoull(argv[i + 1]);
+        else if (flag == "--rounds")
+            options.rounds = std::stoi(argv[i + 1]);
+        else if (flag == "--files")
+            options.manyFiles = std::stoi(argv[i + 1]);
+        else if (flag == "--dir")
+            options.directory = argv[i + 1];
+        else if (flag == "--case")
+            options.only = std::stoi(argv[i + 1]);
         else {
-            std::fprintf(stderr, "usage: receive_bench [--size-mib N] [--rounds N] [--files N] [--dir DIR] [--case 1|2|3]\n");
+            std::fprintf(stderr,
+                         "usage: receive_bench [--size-mib N] [--rounds N] [--files N] [--dir DIR] "
+                         "[--case 1|2|3]\n");
             return 2;
         }
     }
     std::printf("receive benchmark on loopback, writing under %s\n", options.directory.c_str());
-    if (options.only == 0 || options.only == 1) streamCase("1. one file of photo-like bytes", true, options);
-    if (options.only == 0 || options.only == 2) streamCase("2. one file with no zero byte", false, options);
+    if (options.only == 0 || options.only == 1)
+        streamCase("1. one file of photo-like bytes", true, options);
+    if (options.only == 0 || options.only == 2)
+        streamCase("2. one file with no zero byte", false, options);
     if (options.only == 0 || options.only == 3) manyFilesCase(options);
     return 0;
 }

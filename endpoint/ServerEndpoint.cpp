@@ -26,31 +26,46 @@ ServerEndpoint::ServerEndpoint(QObject* parent) : QObject(parent), server_(new Q
 
 ServerEndpoint::~ServerEndpoint() = default;
 
-void ServerEndpoint::setPort(quint16 port) { port_ = port; }
+void ServerEndpoint::setPort(quint16 port) {
+    port_ = port;
+}
 
-void ServerEndpoint::setListenAddress(const QHostAddress& address) { listenAddress_ = address; }
+void ServerEndpoint::setListenAddress(const QHostAddress& address) {
+    listenAddress_ = address;
+}
 
 bool ServerEndpoint::start() {
     if (server_->isListening()) server_->close();
     return server_->listen(listenAddress_, port_);
 }
 
-bool ServerEndpoint::isListening() const { return server_->isListening(); }
+bool ServerEndpoint::isListening() const {
+    return server_->isListening();
+}
 
-quint16 ServerEndpoint::serverPort() const { return server_->serverPort(); }
+quint16 ServerEndpoint::serverPort() const {
+    return server_->serverPort();
+}
 
-QString ServerEndpoint::errorString() const { return server_->errorString(); }
+QString ServerEndpoint::errorString() const {
+    return server_->errorString();
+}
 
 bool ServerEndpoint::addressInUse() const {
     return server_->serverError() == QAbstractSocket::AddressInUseError;
 }
 
-Text ServerEndpoint::takeClientAddress() { return eventAddress_; }
+Text ServerEndpoint::takeClientAddress() {
+    return eventAddress_;
+}
 
-Bytes ServerEndpoint::takeData() { return std::move(eventData_); }
+Bytes ServerEndpoint::takeData() {
+    return std::move(eventData_);
+}
 
 void ServerEndpoint::sendData(const Text& address, const Bytes& data) {
-    const auto found = clients_.constFind(QString::fromLatin1(address.data(), qsizetype(address.size())));
+    const auto found =
+        clients_.constFind(QString::fromLatin1(address.data(), qsizetype(address.size())));
     if (found == clients_.constEnd() || !*found) return;
     QTcpSocket* socket = *found;
     if (socket->state() != QAbstractSocket::ConnectedState) return;

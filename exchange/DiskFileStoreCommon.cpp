@@ -5,8 +5,7 @@
 namespace veltrano {
 
 FileNumber DiskFileStore::createAndOpen(const std::filesystem::path& directory,
-                                        const std::filesystem::path& name,
-                                        std::error_code& error) {
+                                        const std::filesystem::path& name, std::error_code& error) {
     error.clear();
     if (directory.empty()) {
         error = FileError::NoDirectory;

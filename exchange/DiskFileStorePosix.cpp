@@ -10,11 +10,15 @@
 namespace veltrano {
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 }  // namespace
 
-void DiskFileStore::closeHandle(NativeHandle handle) { ::close(static_cast<int>(handle)); }
+void DiskFileStore::closeHandle(NativeHandle handle) {
+    ::close(static_cast<int>(handle));
+}
 
 std::optional<DiskFileStore::NativeHandle> DiskFileStore::openNew(
     const std::filesystem::path& directory, const std::filesystem::path& name,
@@ -26,10 +30,10 @@ std::optional<DiskFileStore::NativeHandle> DiskFileStore::openNew(
     }
     // Opened relative to the directory, so only this one component is resolved; O_NOFOLLOW
     // refuses a planted link and O_NONBLOCK keeps a planted FIFO from blocking the event loop.
-    const int fd = ::openat(directoryFd, name.c_str(),
-                            O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_NONBLOCK |
-                                O_NOCTTY | O_CLOEXEC,
-                            0666);
+    const int fd = ::openat(
+        directoryFd, name.c_str(),
+        O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+        0666);
     if (fd < 0) error = lastError();
     ::close(directoryFd);
     if (fd < 0) return std::nullopt;

@@ -13,11 +13,15 @@ std::error_code lastError() {
     return {static_cast<int>(GetLastError()), std::system_category()};
 }
 
-HANDLE toHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE toHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 }  // namespace
 
-void DiskFileStore::closeHandle(NativeHandle handle) { CloseHandle(toHandle(handle)); }
+void DiskFileStore::closeHandle(NativeHandle handle) {
+    CloseHandle(toHandle(handle));
+}
 
 std::optional<DiskFileStore::NativeHandle> DiskFileStore::openNew(
     const std::filesystem::path& directory, const std::filesystem::path& name,

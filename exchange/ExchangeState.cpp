@@ -15,7 +15,9 @@ namespace veltrano {
 ExchangeState::ExchangeState(Endpoint& endpoint, FileStore& files, ExchangeHooks hooks)
     : endpoint_(endpoint), files_(files), hooks_(std::move(hooks)) {}
 
-void ExchangeState::onClientArrived() { clientAddress_ = endpoint_.takeClientAddress(); }
+void ExchangeState::onClientArrived() {
+    clientAddress_ = endpoint_.takeClientAddress();
+}
 
 void ExchangeState::onDataArrived() {
     const Bytes data = endpoint_.takeData();

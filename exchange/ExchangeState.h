@@ -14,7 +14,7 @@ namespace veltrano {
 struct FileProblem {
     enum class Kind { CannotCreate, CannotWrite };
     Kind kind;
-    Text fileName;          // as announced, code page 936
+    Text fileName;  // as announced, code page 936
     std::error_code reason;
 };
 

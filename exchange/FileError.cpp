@@ -10,9 +10,12 @@ public:
     const char* name() const noexcept override { return "veltrano-file"; }
     std::string message(int value) const override {
         switch (static_cast<FileError>(value)) {
-            case FileError::UnsafeName: return "unsafe file name";
-            case FileError::NotRegularFile: return "not a regular file";
-            case FileError::NoDirectory: return "no receive directory";
+            case FileError::UnsafeName:
+                return "unsafe file name";
+            case FileError::NotRegularFile:
+                return "not a regular file";
+            case FileError::NoDirectory:
+                return "no receive directory";
         }
         return "unknown file error";
     }

@@ -6,9 +6,9 @@ namespace veltrano {
 
 // Reasons of the receiver's own for not storing a file, beside the operating system's.
 enum class FileError {
-    UnsafeName = 1,   // the announced name would reach outside the receive directory
-    NotRegularFile,   // something other than a plain file stands under that name
-    NoDirectory,      // no receive directory is set
+    UnsafeName = 1,  // the announced name would reach outside the receive directory
+    NotRegularFile,  // something other than a plain file stands under that name
+    NoDirectory,     // no receive directory is set
 };
 
 const std::error_category& fileErrorCategory();

@@ -9,9 +9,13 @@
 namespace veltrano {
 namespace {
 
-char16_t asciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c; }
+char16_t asciiUpper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? char16_t(c - u'a' + u'A') : c;
+}
 
-bool isAsciiLetter(char16_t c) { return asciiUpper(c) >= u'A' && asciiUpper(c) <= u'Z'; }
+bool isAsciiLetter(char16_t c) {
+    return asciiUpper(c) >= u'A' && asciiUpper(c) <= u'Z';
+}
 
 bool isReservedDeviceName(const WideText& name) {
     // The device name is what stands before the first dot, trailing spaces ignored.
@@ -20,7 +24,8 @@ bool isReservedDeviceName(const WideText& name) {
     std::transform(stem.begin(), stem.end(), stem.begin(), asciiUpper);
     constexpr std::array<std::u16string_view, 4> fixed = {u"CON", u"PRN", u"AUX", u"NUL"};
     if (std::find(fixed.begin(), fixed.end(), stem) != fixed.end()) return true;
-    const bool numbered = stem.size() == 4 && (stem.starts_with(u"COM") || stem.starts_with(u"LPT"));
+    const bool numbered =
+        stem.size() == 4 && (stem.starts_with(u"COM") || stem.starts_with(u"LPT"));
     return numbered && stem[3] >= u'0' && stem[3] <= u'9';
 }
 

@@ -5,9 +5,13 @@
 
 namespace veltrano {
 
-Text emptyRosterMessage() { return utf8ToCodePage936("请复制电子表格的学生名册到名册框里！"); }
+Text emptyRosterMessage() {
+    return utf8ToCodePage936("请复制电子表格的学生名册到名册框里！");
+}
 
-Text phoneNotConnectedMessage() { return utf8ToCodePage936("手机未连接！"); }
+Text phoneNotConnectedMessage() {
+    return utf8ToCodePage936("手机未连接！");
+}
 
 void sendRoster(const Text& roster, const ExchangeState& state, Endpoint& endpoint,
                 const ShowMessage& showMessage) {

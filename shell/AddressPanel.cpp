@@ -20,17 +20,18 @@ bool isPrivateIpv4(const QString& address) {
 }  // namespace
 
 bool isVirtualAdapter(const QString& name, const QString& humanReadableName) {
-    constexpr std::array<const char16_t*, 10> prefixes = {u"docker", u"br-",   u"veth",  u"virbr",
-                                                          u"tun",    u"tap",   u"vmnet", u"vboxnet",
+    constexpr std::array<const char16_t*, 10> prefixes = {u"docker", u"br-", u"veth",  u"virbr",
+                                                          u"tun",    u"tap", u"vmnet", u"vboxnet",
                                                           u"lxcbr",  u"cni"};
     for (const char16_t* prefix : prefixes) {
         if (name.startsWith(QString::fromUtf16(prefix), Qt::CaseInsensitive)) return true;
     }
     // Windows names its adapters for people: these are the virtual ones.
-    constexpr std::array<const char16_t*, 6> markers = {u"VirtualBox", u"VMware",   u"Hyper-V",
+    constexpr std::array<const char16_t*, 6> markers = {u"VirtualBox", u"VMware",      u"Hyper-V",
                                                         u"vEthernet",  u"TAP-Windows", u"WSL"};
     for (const char16_t* marker : markers) {
-        if (humanReadableName.contains(QString::fromUtf16(marker), Qt::CaseInsensitive)) return true;
+        if (humanReadableName.contains(QString::fromUtf16(marker), Qt::CaseInsensitive))
+            return true;
     }
     return false;
 }
@@ -67,9 +68,9 @@ void listLocalAddresses(const std::function<QStringList()>& listAddresses,
     for (const QString& address : listAddresses()) {
         appendText(prefix + address.toStdString() + "\r\n");
     }
-    appendText(utf8ToCodePage936(
-        "\r\n操作方法:\r\n1.手机WIFI连接上与本电脑在同一局域网路由器\r\n"
-        "2.将本机IP填写到手机端软件的地址框,并点击'连接'按钮"));
+    appendText(
+        utf8ToCodePage936("\r\n操作方法:\r\n1.手机WIFI连接上与本电脑在同一局域网路由器\r\n"
+                          "2.将本机IP填写到手机端软件的地址框,并点击'连接'按钮"));
 }
 
 }  // namespace veltrano

@@ -34,22 +34,24 @@ void DirectoryList::refill() {
     if (current_.isEmpty()) return;
     // Ancestors, from the root down to the current directory.
     QStringList chain;
-    for (QDir dir(QDir::fromNativeSeparators(current_));; ) {
+    for (QDir dir(QDir::fromNativeSeparators(current_));;) {
         chain.prepend(dir.absolutePath());
         if (dir.isRoot() || !dir.cdUp()) break;
     }
     int depth = 0;
     for (const QString& ancestor : chain) {
-        const QString name = depth == 0 ? QDir::toNativeSeparators(ancestor) : QFileInfo(ancestor).fileName();
+        const QString name =
+            depth == 0 ? QDir::toNativeSeparators(ancestor) : QFileInfo(ancestor).fileName();
         auto* item = new QListWidgetItem(QString(depth * 2, QLatin1Char(' ')) + name, this);
         item->setData(kPathRole, QDir::toNativeSeparators(ancestor));
         ++depth;
     }
     const QDir current(QDir::fromNativeSeparators(current_));
-    const auto folders = current.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                               QDir::Name | QDir::IgnoreCase);
+    const auto folders =
+        current.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo& folder : folders) {
-        auto* item = new QListWidgetItem(QString(depth * 2, QLatin1Char(' ')) + folder.fileName(), this);
+        auto* item =
+            new QListWidgetItem(QString(depth * 2, QLatin1Char(' ')) + folder.fileName(), this);
         item->setData(kPathRole, QDir::toNativeSeparators(folder.absoluteFilePath()));
     }
     setCurrentRow(int(chain.size()) - 1);

@@ -10,7 +10,8 @@ namespace {
 QStringList driveRoots() {
     QStringList roots;
 #ifdef Q_OS_WIN
-    for (const QFileInfo& drive : QDir::drives()) roots.append(QDir::toNativeSeparators(drive.absoluteFilePath()));
+    for (const QFileInfo& drive : QDir::drives())
+        roots.append(QDir::toNativeSeparators(drive.absoluteFilePath()));
 #else
     roots.append(QStringLiteral("/"));
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {

@@ -37,7 +37,8 @@ FolderChooser::FolderChooser(MainWindow& window)
     setFixedSize(361, 327);
     setWindowModality(Qt::ApplicationModal);
 
-    place<QLabel>(this, u"标签1", {8, 8, 144, 16})->setText(QStringLiteral("请选择欲安装到的目录:"));
+    place<QLabel>(this, u"标签1", {8, 8, 144, 16})
+        ->setText(QStringLiteral("请选择欲安装到的目录:"));
     place<QLabel>(this, u"标签2", {8, 195, 64, 24})->setText(QStringLiteral("所选目录:"));
     auto* ok = place<QPushButton>(this, u"按钮1", {162, 251, 80, 24});
     ok->setText(QStringLiteral("确定"));
@@ -82,15 +83,21 @@ void FolderChooser::onDriveChanged() {
     onDirectoryChanged();
 }
 
-void FolderChooser::onDirectoryChanged() { selectedPath_->setText(directories_->currentDirectory()); }
+void FolderChooser::onDirectoryChanged() {
+    selectedPath_->setText(directories_->currentDirectory());
+}
 
-void FolderChooser::onDirectoryPressed(QPoint, Qt::KeyboardModifiers) { onDirectoryChanged(); }
+void FolderChooser::onDirectoryPressed(QPoint, Qt::KeyboardModifiers) {
+    onDirectoryChanged();
+}
 
 void FolderChooser::onChooserOk() {
     window_.setReceiveDirectoryText(selectedPath_->text());
     accept();
 }
 
-void FolderChooser::onChooserCancel() { reject(); }
+void FolderChooser::onChooserCancel() {
+    reject();
+}
 
 }  // namespace veltrano

@@ -21,14 +21,14 @@ HeadlessReceiver::HeadlessReceiver(QObject* parent)
     : QObject(parent), endpoint_(new ServerEndpoint(this)) {
     exchange_ = std::make_unique<ExchangeState>(
         *endpoint_, files_,
-        ExchangeHooks{[] { return toText(defaultReceiveDirectory()); },
-                      [](const Text& count) {
-                          printLine(stdout, QStringLiteral("收到文件个数: ") + toQString(count));
-                      },
-                      [](const FileProblem& problem) {
-                          printLine(stderr, fileProblemNotice(problem));
-                      }});
-    connect(endpoint_, &ServerEndpoint::clientArrived, this, [this] { exchange_->onClientArrived(); });
+        ExchangeHooks{
+            [] { return toText(defaultReceiveDirectory()); },
+            [](const Text& count) {
+                printLine(stdout, QStringLiteral("收到文件个数: ") + toQString(count));
+            },
+            [](const FileProblem& problem) { printLine(stderr, fileProblemNotice(problem)); }});
+    connect(endpoint_, &ServerEndpoint::clientArrived, this,
+            [this] { exchange_->onClientArrived(); });
     connect(endpoint_, &ServerEndpoint::dataArrived, this, [this] { exchange_->onDataArrived(); });
 }
 
@@ -48,6 +48,8 @@ bool HeadlessReceiver::start() {
     return true;
 }
 
-void HeadlessReceiver::releaseExchangeState() { exchange_->releaseExchangeState(); }
+void HeadlessReceiver::releaseExchangeState() {
+    exchange_->releaseExchangeState();
+}
 
 }  // namespace veltrano

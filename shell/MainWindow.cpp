@@ -51,13 +51,13 @@ MainWindow::MainWindow(Options options)
     }
     exchange_ = std::make_unique<ExchangeState>(
         *endpoint_, files_,
-        ExchangeHooks{[this] { return receiveDirectory(); },
-                      [this](const Text& count) { showReceivedCount(count); },
-                      [this](const FileProblem& problem) {
-                          appendNotice(fileProblemNotice(problem));
-                      }});
+        ExchangeHooks{
+            [this] { return receiveDirectory(); },
+            [this](const Text& count) { showReceivedCount(count); },
+            [this](const FileProblem& problem) { appendNotice(fileProblemNotice(problem)); }});
     buildControls();
-    connect(endpoint_, &ServerEndpoint::clientArrived, this, [this] { exchange_->onClientArrived(); });
+    connect(endpoint_, &ServerEndpoint::clientArrived, this,
+            [this] { exchange_->onClientArrived(); });
     connect(endpoint_, &ServerEndpoint::dataArrived, this, [this] { exchange_->onDataArrived(); });
 }
 
@@ -93,7 +93,8 @@ void MainWindow::buildControls() {
     counterLabel_ = place<QLabel>(receiveGroup, u"标签4", {128, 21, 96, 24});
     counterLabel_->setText(QStringLiteral("0"));
     setTextColour(counterLabel_, QPalette::WindowText, QColor(255, 0, 0));
-    place<QLabel>(receiveGroup, u"标签3", {16, 21, 104, 24})->setText(QStringLiteral("收到文件个数:"));
+    place<QLabel>(receiveGroup, u"标签3", {16, 21, 104, 24})
+        ->setText(QStringLiteral("收到文件个数:"));
     place<QLabel>(receiveGroup, u"标签2", {16, 56, 64, 32})->setText(QStringLiteral("接收目录"));
 
     endpoint_->setObjectName(QStringLiteral("服务器1"));
@@ -125,8 +126,10 @@ void MainWindow::onMainWindowCreated() {
     setReceiveDirectoryText(defaultReceiveDirectory());
     try {
         addressWorker_ = std::thread([this] {
-            listLocalAddresses(options_.listAddresses, [this](const Text& text) { appendText(text); });
-            QMetaObject::invokeMethod(this, [this] { onAddressesListed(); }, Qt::QueuedConnection);
+            listLocalAddresses(options_.listAddresses,
+                               [this](const Text& text) { appendText(text); });
+            QMetaObject::invokeMethod(
+                this, [this] { onAddressesListed(); }, Qt::QueuedConnection);
         });
     } catch (const std::system_error&) {
         onAddressesListed();
@@ -162,15 +165,25 @@ void MainWindow::onSendRosterClicked() {
                options_.showMessage);
 }
 
-void MainWindow::onChooseClicked() { FolderChooser::choose(*this); }
+void MainWindow::onChooseClicked() {
+    FolderChooser::choose(*this);
+}
 
-void MainWindow::releaseExchangeState() { exchange_->releaseExchangeState(); }
+void MainWindow::releaseExchangeState() {
+    exchange_->releaseExchangeState();
+}
 
-Text MainWindow::receiveDirectory() const { return toText(directoryBox_->text()); }
+Text MainWindow::receiveDirectory() const {
+    return toText(directoryBox_->text());
+}
 
-void MainWindow::showReceivedCount(const Text& text) { counterLabel_->setText(toQString(text)); }
+void MainWindow::showReceivedCount(const Text& text) {
+    counterLabel_->setText(toQString(text));
+}
 
-QString MainWindow::receiveDirectoryText() const { return directoryBox_->text(); }
+QString MainWindow::receiveDirectoryText() const {
+    return directoryBox_->text();
+}
 
 void MainWindow::setReceiveDirectoryText(const QString& directory) {
     directoryBox_->setText(directory);

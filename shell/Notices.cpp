@@ -12,9 +12,12 @@ namespace {
 QString reasonText(const std::error_code& reason) {
     if (reason.category() == fileErrorCategory()) {
         switch (static_cast<FileError>(reason.value())) {
-            case FileError::UnsafeName: return QStringLiteral("文件名不安全，已拒绝");
-            case FileError::NotRegularFile: return QStringLiteral("同名的不是普通文件");
-            case FileError::NoDirectory: return QStringLiteral("没有填写接收目录");
+            case FileError::UnsafeName:
+                return QStringLiteral("文件名不安全，已拒绝");
+            case FileError::NotRegularFile:
+                return QStringLiteral("同名的不是普通文件");
+            case FileError::NoDirectory:
+                return QStringLiteral("没有填写接收目录");
         }
     }
     const std::array<std::pair<std::errc, const char16_t*>, 10> known = {{
@@ -47,8 +50,7 @@ QString fileProblemNotice(const FileProblem& problem) {
 }
 
 QString listenFailureNotice(quint16 port, bool addressInUse, const QString& systemReason) {
-    const QString reason =
-        addressInUse ? QStringLiteral("端口已被其他程序占用") : systemReason;
+    const QString reason = addressInUse ? QStringLiteral("端口已被其他程序占用") : systemReason;
     return QStringLiteral("无法在端口%1接收文件：%2").arg(port).arg(reason);
 }
 

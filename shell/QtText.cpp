@@ -10,8 +10,8 @@ QString toQString(const Text& text) {
 }
 
 Text toText(const QString& string) {
-    return wideToCodePage936(WideText(reinterpret_cast<const char16_t*>(string.utf16()),
-                                      std::size_t(string.size())));
+    return wideToCodePage936(
+        WideText(reinterpret_cast<const char16_t*>(string.utf16()), std::size_t(string.size())));
 }
 
 }  // namespace veltrano

@@ -36,12 +36,16 @@ bool codePage936FormContains(std::string_view utf8, std::string_view needle) {
     return codePage936FormContains(utf8, std::span<const std::string_view>(&needle, 1)) != 0;
 }
 
-WideText codePage936ToWide(const Text& text) { return toWide(text, kCodePage936, true); }
+WideText codePage936ToWide(const Text& text) {
+    return toWide(text, kCodePage936, true);
+}
 
 std::string codePage936ToUtf8(const Text& text) {
     return fromWide(codePage936ToWide(text), kCodePageUtf8, true);
 }
 
-Text wideToCodePage936(const WideText& wide) { return fromWide(wide, kCodePage936, true); }
+Text wideToCodePage936(const WideText& wide) {
+    return fromWide(wide, kCodePage936, true);
+}
 
 }  // namespace veltrano

@@ -46,7 +46,8 @@ Converter openConverter(unsigned codePage) {
 UConverter* converterFor(unsigned codePage) {
     thread_local std::map<unsigned, Converter> converters;
     auto found = converters.find(codePage);
-    if (found == converters.end()) found = converters.emplace(codePage, openConverter(codePage)).first;
+    if (found == converters.end())
+        found = converters.emplace(codePage, openConverter(codePage)).first;
     if (found->second) ucnv_reset(found->second.get());
     return found->second.get();
 }

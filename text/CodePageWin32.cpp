@@ -28,8 +28,8 @@ Text fromWide(const WideText& wide, unsigned codePage, bool useCodePage) {
         WideCharToMultiByte(target, 0, source.data(), length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return {};
     Text text(static_cast<std::size_t>(bytes), '\0');
-    const int written = WideCharToMultiByte(target, 0, source.data(), length, text.data(), bytes,
-                                            nullptr, nullptr);
+    const int written =
+        WideCharToMultiByte(target, 0, source.data(), length, text.data(), bytes, nullptr, nullptr);
     if (written <= 0) return {};
     text.resize(static_cast<std::size_t>(written));
     return text.substr(0, text.find('\0'));

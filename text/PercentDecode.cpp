@@ -23,7 +23,9 @@ std::string_view messageTextView(const Bytes& bytes) {
     return std::string_view(bytes).substr(0, bytes.find('\0'));
 }
 
-Text messageText(const Bytes& bytes) { return Text(messageTextView(bytes)); }
+Text messageText(const Bytes& bytes) {
+    return Text(messageTextView(bytes));
+}
 
 Text percentDecode(std::string_view text, bool convert) {
     const std::size_t n = text.size();
@@ -50,6 +52,8 @@ Text percentDecode(std::string_view text, bool convert) {
     return result;
 }
 
-Text decodeMessage(const Bytes& bytes) { return percentDecode(messageTextView(bytes), true); }
+Text decodeMessage(const Bytes& bytes) {
+    return percentDecode(messageTextView(bytes), true);
+}
 
 }  // namespace veltrano

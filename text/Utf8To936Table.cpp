@@ -38,7 +38,9 @@ public:
     }
 
     // The UTF-8 forms of the characters other than ASCII itself that become `ascii`.
-    const std::vector<std::string>& fallbacksTo(unsigned char ascii) const { return fallbacksTo_[ascii]; }
+    const std::vector<std::string>& fallbacksTo(unsigned char ascii) const {
+        return fallbacksTo_[ascii];
+    }
 
     static std::string encodeUtf8(char32_t c) {
         if (c < 0x800) return {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
@@ -49,7 +51,8 @@ public:
         if (c >= 0x10000) {
             // Rare enough to ask the conversion each time.
             const char32_t offset = c - 0x10000;
-            const char16_t pair[] = {char16_t(0xD800 + (offset >> 10)), char16_t(0xDC00 + (offset & 0x3FF))};
+            const char16_t pair[] = {char16_t(0xD800 + (offset >> 10)),
+                                     char16_t(0xDC00 + (offset & 0x3FF))};
             out += fromWide(WideText(pair, 2), kCodePage936, true);
             return;
         }
@@ -179,7 +182,8 @@ unsigned codePage936FormContainsByTable(std::string_view text,
     const auto checkAnchor = [&](char last, std::size_t anchorStart) {
         std::size_t longest = 0;
         for (const auto needle : needles) {
-            if (anchored(needle) && needle.back() == last) longest = std::max(longest, needle.size() - 1);
+            if (anchored(needle) && needle.back() == last)
+                longest = std::max(longest, needle.size() - 1);
         }
         // Most places are ruled out by the one byte before them: an ASCII byte stands for itself,
         // and a byte that cannot end a character becomes the replacement character's form.
@@ -211,14 +215,17 @@ unsigned codePage936FormContainsByTable(std::string_view text,
     };
     std::string lasts;
     for (const auto needle : needles) {
-        if (anchored(needle) && lasts.find(needle.back()) == std::string::npos) lasts += needle.back();
+        if (anchored(needle) && lasts.find(needle.back()) == std::string::npos)
+            lasts += needle.back();
     }
     for (const char last : lasts) {
-        for (auto at = text.find(last); at != std::string_view::npos; at = text.find(last, at + 1)) {
+        for (auto at = text.find(last); at != std::string_view::npos;
+             at = text.find(last, at + 1)) {
             checkAnchor(last, at);
         }
         for (const std::string& form : table().fallbacksTo(static_cast<unsigned char>(last))) {
-            for (auto at = text.find(form); at != std::string_view::npos; at = text.find(form, at + 1)) {
+            for (auto at = text.find(form); at != std::string_view::npos;
+                 at = text.find(form, at + 1)) {
                 checkAnchor(last, at);
             }
         }

@@ -25,7 +25,8 @@ public:
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
             environment.remove(QString::fromLatin1(name));
         }
-        if (withDisplay) environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (withDisplay)
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process_.setProcessEnvironment(environment);
         process_.start(QStringLiteral(VELTRANO_PROGRAM), {});
     }
@@ -89,7 +90,8 @@ TEST(Program, KilledMidFileKeepsEveryByteItHadRead) {
     QTcpSocket phone;
     ASSERT_TRUE(waitUntil([&] {
         if (phone.state() == QAbstractSocket::ConnectedState) return true;
-        if (phone.state() == QAbstractSocket::UnconnectedState) phone.connectToHost(QHostAddress::LocalHost, kPort);
+        if (phone.state() == QAbstractSocket::UnconnectedState)
+            phone.connectToHost(QHostAddress::LocalHost, kPort);
         return false;
     }));
     phone.write("STAT||interrupted.jpg");

@@ -128,7 +128,8 @@ TEST(ServerEndpoint, AFileSentInPiecesArrivesByteForByte) {
         client.write(piece.data(), qint64(piece.size()));
     }
     ASSERT_TRUE(waitUntil([&] {
-        return std::filesystem::exists(stored) && std::filesystem::file_size(stored) == content.size();
+        return std::filesystem::exists(stored) &&
+               std::filesystem::file_size(stored) == content.size();
     }));
     client.write("END||");
     client.disconnectFromHost();

@@ -32,7 +32,8 @@ TEST(ClientFaults, ADisconnectMidFileKeepsEveryByteAndTheNextPhoneIsServed) {
     receiver.send(*phone, "STAT||half.jpg");
     const std::string sent(300000, 'x');
     phone->write(sent.data(), qint64(sent.size()));
-    ASSERT_TRUE(waitUntil([&] { return sizeOf(receiver.inbox.path() / "half.jpg") == sent.size(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return sizeOf(receiver.inbox.path() / "half.jpg") == sent.size(); }));
     phone->abort();  // gone without a goodbye
 
     auto next = receiver.connectPhone();
@@ -92,7 +93,8 @@ TEST(ClientFaults, TwoHundredPhonesAtOnceAreAllServedWhileTheLoopKeepsAnswering)
         for (std::size_t i = 0; i < piece.size(); ++i) piece[i] = char('a' + i % 26);
         for (const int fd : sockets) {
             for (std::size_t sent = 0; sent < piece.size();) {
-                const ssize_t n = ::send(fd, piece.data() + sent, piece.size() - sent, MSG_NOSIGNAL);
+                const ssize_t n =
+                    ::send(fd, piece.data() + sent, piece.size() - sent, MSG_NOSIGNAL);
                 if (n <= 0) break;
                 sent += std::size_t(n);
             }
@@ -100,8 +102,8 @@ TEST(ClientFaults, TwoHundredPhonesAtOnceAreAllServedWhileTheLoopKeepsAnswering)
         for (const int fd : sockets) ::close(fd);
     });
     const auto stored = receiver.inbox.path() / "load.bin";
-    const bool allArrived = waitUntil(
-        [&] { return sizeOf(stored) == kPhones * kBytesEach; }, 60000);
+    const bool allArrived =
+        waitUntil([&] { return sizeOf(stored) == kPhones * kBytesEach; }, 60000);
     load.join();
     ticker.stop();
 
@@ -148,7 +150,8 @@ TEST(ClientFaults, StreamingAGibibyteWithoutZeroBytesKeepsMemoryFlat) {
         std::string piece(256 * 1024, '\0');
         for (std::size_t i = 0; i < piece.size(); ++i) piece[i] = char(1 + (i * 131) % 255);
         for (std::uint64_t sent = 0; sent < total;) {
-            const std::size_t size = std::size_t(std::min<std::uint64_t>(piece.size(), total - sent));
+            const std::size_t size =
+                std::size_t(std::min<std::uint64_t>(piece.size(), total - sent));
             const ssize_t n = ::send(fd, piece.data(), size, MSG_NOSIGNAL);
             if (n <= 0) break;
             sent += std::uint64_t(n);

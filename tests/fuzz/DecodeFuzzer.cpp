@@ -42,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const Text name = replaceAll(decoded, kStartOfFileMarker, "");
     for (const NameRules rules : {NameRules::Posix, NameRules::Windows}) {
-        if (const auto safe = safeFileName(codePage936ToWide(name), rules)) checkPlainComponent(*safe, rules);
+        if (const auto safe = safeFileName(codePage936ToWide(name), rules))
+            checkPlainComponent(*safe, rules);
     }
     if (const auto path = safeFileName(name)) {
         check(!path->has_parent_path() && !path->has_root_path() && path->filename() == *path);

@@ -57,7 +57,8 @@ std::map<std::string, std::string> filesIn(const fs::path& directory) {
 }
 
 const fs::path& workDirectory() {
-    static const fs::path root = fs::temp_directory_path() / ("veltrano-fuzz-" + std::to_string(::getpid()));
+    static const fs::path root =
+        fs::temp_directory_path() / ("veltrano-fuzz-" + std::to_string(::getpid()));
     return root;
 }
 
@@ -78,9 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         DiskFileStore store;
         ExchangeState exchange(endpoint, store,
-                               {[&] { return inbox.string(); }, {},
+                               {[&] { return inbox.string(); },
+                                {},
                                 [&](const FileProblem& problem) {
-                                    if (problem.kind == FileProblem::Kind::CannotCreate) createFailed = true;
+                                    if (problem.kind == FileProblem::Kind::CannotCreate)
+                                        createFailed = true;
                                 }});
         for (const std::string& message : splitMessages(data, size)) {
             const Text decoded = decodeMessage(message);

@@ -30,17 +30,23 @@ TEST(AddressPanel, LeavesOutAdaptersAPhoneCannotReach) {
         bool isVirtual;
     };
     const std::vector<AdapterCase> cases = {
-        {"eth0", "eth0", false},          {"wlan0", "wlan0", false},
-        {"enp3s0", "enp3s0", false},      {"docker0", "docker0", true},
-        {"br-1a2b3c", "br-1a2b3c", true}, {"veth12ab", "veth12ab", true},
-        {"virbr0", "virbr0", true},       {"tun0", "tun0", true},
-        {"tap1", "tap1", true},           {"{GUID-1}", "以太网", false},
+        {"eth0", "eth0", false},
+        {"wlan0", "wlan0", false},
+        {"enp3s0", "enp3s0", false},
+        {"docker0", "docker0", true},
+        {"br-1a2b3c", "br-1a2b3c", true},
+        {"veth12ab", "veth12ab", true},
+        {"virbr0", "virbr0", true},
+        {"tun0", "tun0", true},
+        {"tap1", "tap1", true},
+        {"{GUID-1}", "以太网", false},
         {"{GUID-2}", "VirtualBox Host-Only Network", true},
         {"{GUID-3}", "vEthernet (WSL)", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(isVirtualAdapter(QString::fromUtf8(c.name), QString::fromUtf8(c.humanName)), c.isVirtual);
+        EXPECT_EQ(isVirtualAdapter(QString::fromUtf8(c.name), QString::fromUtf8(c.humanName)),
+                  c.isVirtual);
     }
 }
 
@@ -49,8 +55,9 @@ TEST(AddressPanel, ListsPrivateAddressesFirstOnce) {
                                    QStringLiteral("172.20.0.4"),  QStringLiteral("192.168.1.5"),
                                    QStringLiteral("172.32.0.1"),  QStringLiteral("10.0.0.7")};
     EXPECT_EQ(orderForPhones(addresses),
-              (QStringList{QStringLiteral("192.168.1.5"), QStringLiteral("172.20.0.4"), QStringLiteral("10.0.0.7"),
-                           QStringLiteral("203.0.113.9"), QStringLiteral("172.32.0.1")}));
+              (QStringList{QStringLiteral("192.168.1.5"), QStringLiteral("172.20.0.4"),
+                           QStringLiteral("10.0.0.7"), QStringLiteral("203.0.113.9"),
+                           QStringLiteral("172.32.0.1")}));
 }
 
 }  // namespace

@@ -42,15 +42,16 @@ TEST(FolderChooser, ControlsStandWhereTheDesignPutsThem) {
     EXPECT_EQ(chooser.windowTitle(), QStringLiteral("浏览文件夹"));
     EXPECT_EQ(chooser.geometry(), QRect(50, 50, 361, 327));
     EXPECT_EQ(chooser.parentWidget(), nullptr);
-    test::expectLayout(chooser, {
-        {u"标签1", "QLabel", nullptr, {8, 8, 144, 16}, u"请选择欲安装到的目录:"},
-        {u"驱动框1", "veltrano::DriveSelector", nullptr, {11, 32, 333, 20}, nullptr},
-        {u"目录框1", "veltrano::DirectoryList", nullptr, {11, 64, 333, 128}, nullptr},
-        {u"标签2", "QLabel", nullptr, {8, 195, 64, 24}, u"所选目录:"},
-        {u"编辑框1", "QLabel", nullptr, {11, 222, 333, 20}, u""},
-        {u"按钮1", "QPushButton", nullptr, {162, 251, 80, 24}, u"确定"},
-        {u"按钮2", "QPushButton", nullptr, {262, 251, 80, 24}, u"取消"},
-    });
+    test::expectLayout(
+        chooser, {
+                     {u"标签1", "QLabel", nullptr, {8, 8, 144, 16}, u"请选择欲安装到的目录:"},
+                     {u"驱动框1", "veltrano::DriveSelector", nullptr, {11, 32, 333, 20}, nullptr},
+                     {u"目录框1", "veltrano::DirectoryList", nullptr, {11, 64, 333, 128}, nullptr},
+                     {u"标签2", "QLabel", nullptr, {8, 195, 64, 24}, u"所选目录:"},
+                     {u"编辑框1", "QLabel", nullptr, {11, 222, 333, 20}, u""},
+                     {u"按钮1", "QPushButton", nullptr, {162, 251, 80, 24}, u"确定"},
+                     {u"按钮2", "QPushButton", nullptr, {262, 251, 80, 24}, u"取消"},
+                 });
 }
 
 TEST(FolderChooser, OpensOnTheBoxDirectoryAndConfirmingWritesBackItsFullForm) {
@@ -96,7 +97,9 @@ TEST(FolderChooser, CancelAndTheFrameLeaveTheBoxUntouched) {
     f.window.setReceiveDirectoryText(before);
     const std::vector<std::pair<const char*, std::function<void(QWidget*)>>> closers = {
         {"cancel button",
-         [](QWidget* dialog) { QTest::mouseClick(controlOf<QPushButton>(dialog, u"按钮2"), Qt::LeftButton); }},
+         [](QWidget* dialog) {
+             QTest::mouseClick(controlOf<QPushButton>(dialog, u"按钮2"), Qt::LeftButton);
+         }},
         {"window frame", [](QWidget* dialog) { dialog->close(); }},
     };
     for (const auto& [name, closeDialog] : closers) {
@@ -121,7 +124,8 @@ TEST(FolderChooser, AnEmptiedBoxOpensOnTheFallback) {
     ShellFixture f;
     f.window.setReceiveDirectoryText(QString());
     QString shownPath;
-    withChooser(f, [&](QWidget* dialog) { shownPath = controlOf<QLabel>(dialog, u"编辑框1")->text(); });
+    withChooser(
+        f, [&](QWidget* dialog) { shownPath = controlOf<QLabel>(dialog, u"编辑框1")->text(); });
     EXPECT_EQ(shownPath, FolderChooser::fallbackDirectory());
     EXPECT_EQ(f.window.receiveDirectoryText(), QString());
 }

@@ -25,9 +25,15 @@ using test::waitUntil;
 
 TEST(MainWindow, ControlsStandWhereTheDesignPutsThem) {
     const std::vector<test::DesignedControl> design = {
-        {u"标签6", "QLabel", u"分组框2", {12, 43, 385, 16},
+        {u"标签6",
+         "QLabel",
+         u"分组框2",
+         {12, 43, 385, 16},
          u" 班级 ｜ 姓名 ｜         身份证号       ｜ 学校标识码 "},
-        {u"标签5", "QLabel", u"分组框2", {8, 19, 392, 24},
+        {u"标签5",
+         "QLabel",
+         u"分组框2",
+         {8, 19, 392, 24},
          u"请在Excel表格里复制学生名册到收下框内(不要复制表头)"},
         {u"编辑框2", "QPlainTextEdit", u"分组框2", {12, 59, 386, 104}, u""},
         {u"按钮1", "QPushButton", u"分组框2", {261, 166, 136, 28}, u"传名册到手机"},
@@ -47,8 +53,10 @@ TEST(MainWindow, ControlsStandWhereTheDesignPutsThem) {
     test::expectLayout(f.window, design);
     EXPECT_EQ(f.window.findChild<QObject*>(QStringLiteral("服务器1")), &f.window.endpoint());
 
-    EXPECT_EQ(f.control<QLabel>(u"标签4")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    EXPECT_EQ(f.control<QLabel>(u"标签5")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(f.control<QLabel>(u"标签4")->palette().color(QPalette::WindowText),
+              QColor(255, 0, 0));
+    EXPECT_EQ(f.control<QLabel>(u"标签5")->palette().color(QPalette::WindowText),
+              QColor(0, 0, 255));
     const auto* info = f.control<QPlainTextEdit>(u"编辑框1");
     EXPECT_EQ(info->palette().color(QPalette::Text), QColor(0, 255, 0));
     EXPECT_EQ(info->palette().color(QPalette::Base), QColor(0, 0, 0));
@@ -135,12 +143,14 @@ TEST(MainWindow, SendsThePastedRosterWithCrLfRowsToTheLastPhoneOnly) {
     f.start();
     auto first = f.connectPhone();
     auto second = f.connectPhone();
-    f.control<QPlainTextEdit>(u"编辑框2")->setPlainText(QStringLiteral("1班\t张三\t110\n2班\t李四\t120\n"));
+    f.control<QPlainTextEdit>(u"编辑框2")
+        ->setPlainText(QStringLiteral("1班\t张三\t110\n2班\t李四\t120\n"));
     QTest::mouseClick(f.control<QPushButton>(u"按钮1"), Qt::LeftButton);
 
-    const QByteArray expected = QByteArray("STAT||") +
-                                QByteArray::fromStdString(toText(QStringLiteral("1班\t张三\t110\r\n2班\t李四\t120\r\n"))) +
-                                QByteArray("||END");
+    const QByteArray expected =
+        QByteArray("STAT||") +
+        QByteArray::fromStdString(toText(QStringLiteral("1班\t张三\t110\r\n2班\t李四\t120\r\n"))) +
+        QByteArray("||END");
     ASSERT_TRUE(waitUntil([&] { return second->bytesAvailable() >= expected.size(); }));
     EXPECT_EQ(second->readAll(), expected);
     EXPECT_EQ(first->bytesAvailable(), 0);
@@ -155,7 +165,8 @@ TEST(MainWindow, SaysWhenThePortIsTaken) {
     ShellFixture f(options);
     f.start();
     EXPECT_FALSE(f.window.endpoint().isListening());
-    const QString notice = QStringLiteral("无法在端口%1接收文件：端口已被其他程序占用").arg(squatter.serverPort());
+    const QString notice =
+        QStringLiteral("无法在端口%1接收文件：端口已被其他程序占用").arg(squatter.serverPort());
     EXPECT_TRUE(f.infoText().endsWith(QStringLiteral("按钮\n") + notice));
     EXPECT_EQ(f.infoText().count(notice), 1);
 }

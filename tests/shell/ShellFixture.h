@@ -20,8 +20,10 @@ struct ShellFixture {
     MainWindow::Options withTestDefaults(MainWindow::Options options, bool recordMessages) {
         if (options.port == kExchangePort) options.port = 0;
         options.listenAddress = QHostAddress(QHostAddress::LocalHost);
-        if (!options.listAddresses) options.listAddresses = [] { return QStringList{QStringLiteral("192.168.1.5")}; };
-        if (recordMessages) options.showMessage = [this](const Text& text) { messages.push_back(text); };
+        if (!options.listAddresses)
+            options.listAddresses = [] { return QStringList{QStringLiteral("192.168.1.5")}; };
+        if (recordMessages)
+            options.showMessage = [this](const Text& text) { messages.push_back(text); };
         return options;
     }
 
@@ -37,7 +39,8 @@ struct ShellFixture {
 
     void start() {
         bool listed = false;
-        QObject::connect(&window, &MainWindow::addressesListed, &window, [&listed] { listed = true; });
+        QObject::connect(&window, &MainWindow::addressesListed, &window,
+                         [&listed] { listed = true; });
         window.onMainWindowCreated();
         EXPECT_TRUE(waitUntil([&] { return listed; }));
     }

@@ -16,7 +16,9 @@ public:
 
     Text takeClientAddress() override { return nextAddress; }
     Bytes takeData() override { return nextData; }
-    void sendData(const Text& address, const Bytes& data) override { sent.emplace_back(address, data); }
+    void sendData(const Text& address, const Bytes& data) override {
+        sent.emplace_back(address, data);
+    }
 };
 
 }  // namespace veltrano::test

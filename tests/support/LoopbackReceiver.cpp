@@ -10,7 +10,8 @@ namespace veltrano::test {
 
 LoopbackReceiver::LoopbackReceiver()
     : exchange(counting, files,
-               {[this] { return directory_.string(); }, {},
+               {[this] { return directory_.string(); },
+                {},
                 [this](const FileProblem& problem) { problems.push_back(problem); }}),
       directory_(inbox.path()) {
     endpoint.setListenAddress(QHostAddress::LocalHost);
@@ -39,7 +40,8 @@ void LoopbackReceiver::send(QTcpSocket& phone, const QByteArray& message) {
     bytesSent_ = std::max(bytesSent_, counting.bytesTaken) + std::uint64_t(message.size());
     const std::size_t before = messagesHandled;
     phone.write(message);
-    EXPECT_TRUE(waitUntil([&] { return messagesHandled > before && counting.bytesTaken >= bytesSent_; }));
+    EXPECT_TRUE(
+        waitUntil([&] { return messagesHandled > before && counting.bytesTaken >= bytesSent_; }));
 }
 
 }  // namespace veltrano::test

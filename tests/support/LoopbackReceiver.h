@@ -22,7 +22,9 @@ public:
         bytesTaken += data.size();
         return data;
     }
-    void sendData(const Text& address, const Bytes& data) override { inner_.sendData(address, data); }
+    void sendData(const Text& address, const Bytes& data) override {
+        inner_.sendData(address, data);
+    }
 
     std::uint64_t bytesTaken = 0;
 

@@ -61,17 +61,17 @@ TEST(CodePage, OnePassConversionMatchesTheTwoPasses) {
         } else if (c < 0x10000) {
             utf8 = {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
         } else {
-            utf8 = {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)),
-                    char(0x80 | (c & 0x3F))};
+            utf8 = {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)),
+                    char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
         }
         everyCharacter += utf8;
     }
     EXPECT_EQ(utf8ToCodePage936(everyCharacter), twoPasses(everyCharacter));
 
     // Short strings from the bytes where UTF-8's rules change, to reach every kind of bad sequence.
-    const unsigned char edges[] = {0x41, 0x7C, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1,
-                                   0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF1, 0xF3,
-                                   0xF4, 0xF5, 0xFF};
+    const unsigned char edges[] = {0x41, 0x7C, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF,
+                                   0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xE1, 0xEC, 0xED, 0xEE,
+                                   0xEF, 0xF0, 0xF1, 0xF3, 0xF4, 0xF5, 0xFF};
     std::mt19937 random(1234);
     for (int round = 0; round < 20000; ++round) {
         std::string input(random() % 12, '\0');
@@ -87,11 +87,30 @@ TEST(CodePage, FindsMarkersInTheConvertedFormExactly) {
     // code page 936 trail byte is "E", "S" or "|", characters that fall back to "|", "T" or "D",
     // invisible characters that vanish, and bytes that are not UTF-8.
     const std::vector<std::string> pieces = {
-        "S", "T", "A", "E", "N", "D", "|", "||", "STAT", "END", "x",
-        "\xE7\x99\x8A", "\xE7\x99\x9D", "\xE8\xB6\x9E",  // trail bytes E, S and |
-        "\xC2\xA6", "\xC3\x9E", "\xC3\x90",                // fall back to |, T and D
-        "\xE2\x80\x8B", "\xC2\xAD",                         // vanish
-        "\x80", "\xE5\xBC", "\xF0\x9F\x98\x80", "\xFF", "\xC2",
+        "S",
+        "T",
+        "A",
+        "E",
+        "N",
+        "D",
+        "|",
+        "||",
+        "STAT",
+        "END",
+        "x",
+        "\xE7\x99\x8A",
+        "\xE7\x99\x9D",
+        "\xE8\xB6\x9E",  // trail bytes E, S and |
+        "\xC2\xA6",
+        "\xC3\x9E",
+        "\xC3\x90",  // fall back to |, T and D
+        "\xE2\x80\x8B",
+        "\xC2\xAD",  // vanish
+        "\x80",
+        "\xE5\xBC",
+        "\xF0\x9F\x98\x80",
+        "\xFF",
+        "\xC2",
     };
     const std::vector<std::string_view> needles = {"STAT||", "END||", "||", "AT"};
     std::mt19937 random(99);
@@ -108,7 +127,8 @@ TEST(CodePage, FindsMarkersInTheConvertedFormExactly) {
             ASSERT_EQ(codePage936FormContains(utf8, needles[i]), expected)
                 << ::testing::PrintToString(utf8) << " " << needles[i];
         }
-        ASSERT_EQ(codePage936FormContains(utf8, needles), expectedBits) << ::testing::PrintToString(utf8);
+        ASSERT_EQ(codePage936FormContains(utf8, needles), expectedBits)
+            << ::testing::PrintToString(utf8);
     }
     EXPECT_GT(found, 1000);  // the pieces do make markers often
 }

@@ -46,12 +46,13 @@ TEST(PercentDecode, SplittingBetweenEscapesGivesTheSameBytes) {
     const std::string input = "STAT||%E5%BC%A0%e4%b8%89+x%00y%zz.jpg";
     const std::string whole = percentDecode(input, false);
     for (std::size_t cut = 0; cut <= input.size(); ++cut) {
-        const bool insideEscape = (cut >= 1 && input[cut - 1] == '%') ||
-                                  (cut >= 2 && input[cut - 2] == '%');
+        const bool insideEscape =
+            (cut >= 1 && input[cut - 1] == '%') || (cut >= 2 && input[cut - 2] == '%');
         if (insideEscape) continue;
         SCOPED_TRACE(cut);
-        EXPECT_EQ(percentDecode(input.substr(0, cut), false) + percentDecode(input.substr(cut), false),
-                  whole);
+        EXPECT_EQ(
+            percentDecode(input.substr(0, cut), false) + percentDecode(input.substr(cut), false),
+            whole);
     }
 }
 

@@ -64,7 +64,8 @@ TEST(Sender, FilesArriveByteForByteUnderTheirNames) {
         {"empty.txt", ""},
         {"plain+50%.txt", "a small file"},
     };
-    QStringList arguments = {QStringLiteral("--port"), receiver.port(), QStringLiteral("--pause"), QStringLiteral("30")};
+    QStringList arguments = {QStringLiteral("--port"), receiver.port(), QStringLiteral("--pause"),
+                             QStringLiteral("30")};
     for (const auto& [name, bytes] : sent) {
         test::writeFile(outbox.path() / name, bytes);
         arguments.append(QString::fromStdString((outbox.path() / name).string()));
@@ -104,11 +105,19 @@ TEST(Sender, FailsClearlyWithoutAStackTrace) {
         int exitCode;
     };
     const std::vector<FailureCase> cases = {
-        {"refused connection", {QStringLiteral("--port"), refusedPort, QStringLiteral(VELTRANO_SEND)},
-         "connection refused", 1},
-        {"unreadable file", {QStringLiteral("/no/such/file.jpg")}, "cannot read /no/such/file.jpg", 1},
+        {"refused connection",
+         {QStringLiteral("--port"), refusedPort, QStringLiteral(VELTRANO_SEND)},
+         "connection refused",
+         1},
+        {"unreadable file",
+         {QStringLiteral("/no/such/file.jpg")},
+         "cannot read /no/such/file.jpg",
+         1},
         {"no files", {}, "name at least one file", 2},
-        {"bad port", {QStringLiteral("--port"), QStringLiteral("70000"), QStringLiteral("x")}, "--port needs", 2},
+        {"bad port",
+         {QStringLiteral("--port"), QStringLiteral("70000"), QStringLiteral("x")},
+         "--port needs",
+         2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

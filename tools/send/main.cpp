@@ -20,7 +20,8 @@ int sendFiles(const SendOptions& options) {
     qint64 totalBytes = 0;
     for (const QString& path : options.files) {
         const QFileInfo info(path);
-        if (!info.isFile() || !info.isReadable()) return fail(QStringLiteral("cannot read %1").arg(path));
+        if (!info.isFile() || !info.isReadable())
+            return fail(QStringLiteral("cannot read %1").arg(path));
         totalBytes += info.size();
     }
     PhoneSender sender(options.pauseMilliseconds);
