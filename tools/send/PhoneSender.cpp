@@ -7,6 +7,11 @@
 
 #include "tools/send/Progress.h"
 
+#ifdef Q_OS_LINUX
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
+#endif
+
 namespace veltrano::send {
 namespace {
 
@@ -64,9 +69,25 @@ bool PhoneSender::writeAll(const QByteArray& bytes, QString* error) {
     return true;
 }
 
+// Waits (a bounded while) until the receiving computer has acknowledged every byte sent, so that
+// the pause before a marker starts once what came before has arrived, not when it left.
+void PhoneSender::waitUntilAcknowledged() const {
+#ifdef Q_OS_LINUX
+    const int fd = int(socket_.socketDescriptor());
+    const QDeadlineTimer deadline(kNetworkTimeoutMs);
+    int unacknowledged = 0;
+    while (::ioctl(fd, SIOCOUTQ, &unacknowledged) == 0 && unacknowledged > 0 &&
+           !deadline.hasExpired()) {
+        QThread::msleep(1);
+    }
+#endif
+}
+
 bool PhoneSender::sendMarker(const QByteArray& marker, QString* error) {
+    waitUntilAcknowledged();
     pause();
     if (!writeAll(marker, error)) return false;
+    waitUntilAcknowledged();
     pause();
     return true;
 }

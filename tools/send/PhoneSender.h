@@ -28,6 +28,7 @@ public:
 
 private:
     bool writeAll(const QByteArray& bytes, QString* error);
+    void waitUntilAcknowledged() const;
     bool sendMarker(const QByteArray& marker, QString* error);
     void pause() const;
 
