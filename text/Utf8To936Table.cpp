@@ -129,25 +129,27 @@ void convertInto(Text& out, std::string_view text) {
     }
 }
 
-// The last `wanted` bytes (or fewer, at the start) of the conversion of text[0, end). ASCII bytes
-// stand for themselves and always start a character, so the text is converted back to front a
-// run of non-ASCII bytes at a time.
-Text convertedTail(std::string_view text, std::size_t end, std::size_t wanted) {
-    Text tail;  // reversed
-    while (end > 0 && tail.size() < wanted) {
+// The last bytes of the conversion of text[0, end), as many as fit in `tail` or fewer at the
+// start, placed at its end; returns how many. ASCII bytes stand for themselves and always start a
+// character, so the text is converted back to front a run of non-ASCII bytes at a time.
+std::size_t convertedTail(std::string_view text, std::size_t end, std::span<char> tail,
+                          Text& scratch) {
+    std::size_t filled = 0;
+    while (end > 0 && filled < tail.size()) {
         if (static_cast<unsigned char>(text[end - 1]) < 0x80) {
-            tail.push_back(text[--end]);
+            tail[tail.size() - ++filled] = text[--end];
             continue;
         }
         std::size_t start = end;
         while (start > 0 && static_cast<unsigned char>(text[start - 1]) >= 0x80) --start;
-        Text run;
-        convertInto(run, text.substr(start, end - start));
-        tail.append(run.rbegin(), run.rend());
+        scratch.clear();
+        convertInto(scratch, text.substr(start, end - start));
+        for (auto byte = scratch.rbegin(); byte != scratch.rend() && filled < tail.size(); ++byte) {
+            tail[tail.size() - ++filled] = *byte;
+        }
         end = start;
     }
-    if (tail.size() > wanted) tail.resize(wanted);
-    return Text(tail.rbegin(), tail.rend());
+    return filled;
 }
 
 }  // namespace
@@ -164,69 +166,80 @@ unsigned codePage936FormContainsByTable(std::string_view text,
     // A needle whose last byte is ASCII and follows a byte that cannot lead a two-byte character
     // cannot end on a trail byte: its last byte comes from that ASCII byte in the input, or from a
     // character that falls back to it. Only the conversion just before those places matters.
-    const auto anchored = [](std::string_view needle) {
-        return needle.size() >= 2 && static_cast<unsigned char>(needle.back()) < 0x80 &&
-               needle.back() != '?' && static_cast<unsigned char>(needle[needle.size() - 2]) < 0x81;
+    constexpr std::size_t kLongestAnchored = 32;
+    struct Anchored {
+        std::string_view before;  // the needle without its last byte
+        char last;
+        unsigned bit;
     };
+    std::vector<Anchored> anchored;
+    std::size_t longest = 0;
+    std::string lasts;  // the anchored needles' last bytes
     unsigned found = 0;
     Text converted;  // only for needles that are not anchored
     for (std::size_t i = 0; i < needles.size(); ++i) {
-        if (anchored(needles[i])) continue;
+        const std::string_view needle = needles[i];
+        const bool isAnchored = needle.size() >= 2 && needle.size() <= kLongestAnchored + 1 &&
+                                static_cast<unsigned char>(needle.back()) < 0x80 &&
+                                needle.back() != '?' &&
+                                static_cast<unsigned char>(needle[needle.size() - 2]) < 0x81;
+        if (isAnchored) {
+            anchored.push_back({needle.substr(0, needle.size() - 1), needle.back(), 1u << i});
+            longest = std::max(longest, needle.size() - 1);
+            if (lasts.find(needle.back()) == std::string::npos) lasts += needle.back();
+            continue;
+        }
         if (converted.empty()) converted = utf8ToCodePage936ByTable(text);
-        if (converted.find(needles[i]) != Text::npos) found |= 1u << i;
+        if (converted.find(needle) != Text::npos) found |= 1u << i;
     }
+    unsigned wanted = 0;
+    for (const Anchored& needle : anchored) wanted |= needle.bit;
 
     Text replacement;
     table().append(replacement, kReplacement);
+    const int replacementLast =
+        replacement.empty() ? -1 : static_cast<unsigned char>(replacement.back());
+    std::array<char, kLongestAnchored> tailBuffer{};
+    const std::span<char> tail(tailBuffer.data(), longest);
+    Text scratch;
+
     // Checks the anchored needles ending in `last` against the conversion before `anchorStart`.
     const auto checkAnchor = [&](char last, std::size_t anchorStart) {
-        std::size_t longest = 0;
-        for (const auto needle : needles) {
-            if (anchored(needle) && needle.back() == last)
-                longest = std::max(longest, needle.size() - 1);
-        }
         // Most places are ruled out by the one byte before them: an ASCII byte stands for itself,
         // and a byte that cannot end a character becomes the replacement character's form.
-        char previousOut = 0;
-        bool known = false;
+        int previous = -1;
         if (anchorStart > 0) {
-            const auto previous = static_cast<unsigned char>(text[anchorStart - 1]);
-            if (previous < 0x80) {
-                previousOut = char(previous);
-                known = true;
-            } else if (previous >= 0xC0 && !replacement.empty()) {
-                previousOut = replacement.back();
-                known = true;
+            const auto byte = static_cast<unsigned char>(text[anchorStart - 1]);
+            if (byte < 0x80) {
+                previous = byte;
+            } else if (byte >= 0xC0) {
+                previous = replacementLast;
             }
         }
-        Text tail;
+        std::size_t filled = 0;
         bool tailMade = false;
-        for (std::size_t i = 0; i < needles.size(); ++i) {
-            const auto needle = needles[i];
-            if (!anchored(needle) || needle.back() != last || (found & (1u << i))) continue;
-            const auto before = needle.substr(0, needle.size() - 1);
-            if (known && previousOut != before.back()) continue;
+        for (const Anchored& needle : anchored) {
+            if (needle.last != last || (found & needle.bit)) continue;
+            if (previous >= 0 && previous != static_cast<unsigned char>(needle.before.back()))
+                continue;
             if (!tailMade) {
-                tail = convertedTail(text, anchorStart, longest);
+                filled = convertedTail(text, anchorStart, tail, scratch);
                 tailMade = true;
             }
-            if (std::string_view(tail).ends_with(before)) found |= 1u << i;
+            const std::string_view converted(tail.data() + tail.size() - filled, filled);
+            if (converted.ends_with(needle.before)) found |= needle.bit;
         }
+        return (found & wanted) != wanted;
     };
-    std::string lasts;
-    for (const auto needle : needles) {
-        if (anchored(needle) && lasts.find(needle.back()) == std::string::npos)
-            lasts += needle.back();
-    }
     for (const char last : lasts) {
         for (auto at = text.find(last); at != std::string_view::npos;
              at = text.find(last, at + 1)) {
-            checkAnchor(last, at);
+            if (!checkAnchor(last, at)) return found;
         }
         for (const std::string& form : table().fallbacksTo(static_cast<unsigned char>(last))) {
             for (auto at = text.find(form); at != std::string_view::npos;
                  at = text.find(form, at + 1)) {
-                checkAnchor(last, at);
+                if (!checkAnchor(last, at)) return found;
             }
         }
     }
