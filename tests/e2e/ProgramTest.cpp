@@ -45,6 +45,17 @@ bool portIsFree() {
     return probe.listen(QHostAddress::Any, kPort);
 }
 
+// The program opens its port a moment after it starts: try until it answers.
+bool connectWhenListening(QTcpSocket& phone) {
+    return waitUntil([&] {
+        if (phone.state() == QAbstractSocket::ConnectedState) return true;
+        if (phone.state() == QAbstractSocket::UnconnectedState) {
+            phone.connectToHost(QHostAddress::LocalHost, kPort);
+        }
+        return false;
+    });
+}
+
 TEST(Program, StoresAFileSentToPort3456WithAndWithoutADisplay) {
     for (const bool withDisplay : {true, false}) {
         SCOPED_TRACE(withDisplay ? "window" : "no display");
@@ -54,13 +65,7 @@ TEST(Program, StoresAFileSentToPort3456WithAndWithoutADisplay) {
         ASSERT_TRUE(program.process().waitForStarted(10000));
 
         QTcpSocket phone;
-        ASSERT_TRUE(waitUntil([&] {
-            if (phone.state() == QAbstractSocket::ConnectedState) return true;
-            if (phone.state() == QAbstractSocket::UnconnectedState) {
-                phone.connectToHost(QHostAddress::LocalHost, kPort);
-            }
-            return false;
-        }));
+        ASSERT_TRUE(connectWhenListening(phone));
 
         phone.write("STAT||%E5%BC%A0%E4%B8%89.jpg");
         const auto stored = home.path() / "\xE5\xBC\xA0\xE4\xB8\x89.jpg";
@@ -88,12 +93,7 @@ TEST(Program, KilledMidFileKeepsEveryByteItHadRead) {
     RunningProgram program(home.path(), /*withDisplay=*/false);
     ASSERT_TRUE(program.process().waitForStarted(10000));
     QTcpSocket phone;
-    ASSERT_TRUE(waitUntil([&] {
-        if (phone.state() == QAbstractSocket::ConnectedState) return true;
-        if (phone.state() == QAbstractSocket::UnconnectedState)
-            phone.connectToHost(QHostAddress::LocalHost, kPort);
-        return false;
-    }));
+    ASSERT_TRUE(connectWhenListening(phone));
     phone.write("STAT||interrupted.jpg");
     const auto stored = home.path() / "interrupted.jpg";
     ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(stored); }));
