@@ -2,29 +2,34 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace veltrano {
 namespace {
 
-QString addressText(const QTcpSocket& socket) {
+Text addressText(const QTcpSocket& socket) {
     QHostAddress host = socket.peerAddress();
     bool mapped = false;
     const quint32 ipv4 = host.toIPv4Address(&mapped);
     if (mapped) host = QHostAddress(ipv4);
     const QString port = QString::number(socket.peerPort());
     if (host.protocol() == QAbstractSocket::IPv6Protocol) {
-        return QLatin1Char('[') + host.toString() + QLatin1String("]:") + port;
+        return (QLatin1Char('[') + host.toString() + QLatin1String("]:") + port).toStdString();
     }
-    return host.toString() + QLatin1Char(':') + port;
+    return (host.toString() + QLatin1Char(':') + port).toStdString();
 }
 
 }  // namespace
 
 ServerEndpoint::ServerEndpoint(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
+    events_.setListener(this);
     connect(server_, &QTcpServer::newConnection, this, &ServerEndpoint::onNewConnection);
 }
 
-ServerEndpoint::~ServerEndpoint() = default;
+ServerEndpoint::~ServerEndpoint() {
+    // The sockets go with this object; no departure is told to a listener that may be gone.
+    events_.setListener(nullptr);
+}
 
 void ServerEndpoint::setPort(quint16 port) {
     port_ = port;
@@ -55,63 +60,94 @@ bool ServerEndpoint::addressInUse() const {
     return server_->serverError() == QAbstractSocket::AddressInUseError;
 }
 
-Text ServerEndpoint::takeClientAddress() {
-    return eventAddress_;
+bool ServerEndpoint::holdingBytes() const {
+    for (const Connection& connection : connections_) {
+        if (connection.holdTimer->isActive()) return true;
+    }
+    return false;
 }
 
-Bytes ServerEndpoint::takeData() {
-    return std::move(eventData_);
+bool ServerEndpoint::sendData(const Text& address, const Bytes& data) {
+    const auto connection = events_.find(address);
+    if (!connection) return false;
+    QTcpSocket* socket = connections_.value(*connection).socket;
+    if (socket == nullptr || socket->state() != QAbstractSocket::ConnectedState) return false;
+    return socket->write(data.data(), qint64(data.size())) == qint64(data.size());
 }
 
-void ServerEndpoint::sendData(const Text& address, const Bytes& data) {
-    const auto found =
-        clients_.constFind(QString::fromLatin1(address.data(), qsizetype(address.size())));
-    if (found == clients_.constEnd() || !*found) return;
-    QTcpSocket* socket = *found;
-    if (socket->state() != QAbstractSocket::ConnectedState) return;
-    socket->write(data.data(), qint64(data.size()));
+void ServerEndpoint::onClientArrived() {
+    if (listener_) listener_->onClientArrived();
+    emit clientArrived();
+}
+
+void ServerEndpoint::onDataArrived() {
+    if (listener_) listener_->onDataArrived();
+    emit dataArrived();
+}
+
+void ServerEndpoint::onClientDeparted() {
+    if (listener_) listener_->onClientDeparted();
+    emit clientDeparted();
 }
 
 void ServerEndpoint::onNewConnection() {
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
         socket->setReadBufferSize(kReadChunkBytes);
-        const QString address = addressText(*socket);
-        clients_.insert(address, socket);
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onSocketReadable(socket); });
-        connect(socket, &QTcpSocket::disconnected, this,
-                [this, socket] { onSocketDisconnected(socket); });
+        auto* holdTimer = new QTimer(socket);
+        holdTimer->setSingleShot(true);
+        holdTimer->setInterval(ConnectionEvents::kHoldTimeout);
 
-        eventAddress_ = address.toStdString();
-        emit clientArrived();
-        eventAddress_.clear();
+        const ConnectionId connection = events_.arrive(addressText(*socket));
+        connections_.insert(connection, {socket, holdTimer});
+        connect(socket, &QTcpSocket::readyRead, this,
+                [this, connection] { onSocketReadable(connection); });
+        connect(socket, &QTcpSocket::disconnected, this,
+                [this, connection] { onSocketDisconnected(connection); });
+        connect(holdTimer, &QTimer::timeout, this,
+                [this, connection] { onHoldTimeout(connection); });
 
         // Bytes may have come with the connection, before readyRead was connected.
-        if (socket->bytesAvailable() > 0) onSocketReadable(socket);
+        if (socket->bytesAvailable() > 0) onSocketReadable(connection);
     }
 }
 
-void ServerEndpoint::onSocketReadable(QTcpSocket* socket) {
+void ServerEndpoint::readAll(ConnectionId connection, QTcpSocket* socket) {
     while (socket->bytesAvailable() > 0) {
-        eventData_.resize(std::size_t(std::min(socket->bytesAvailable(), kReadChunkBytes)));
-        const qint64 got = socket->read(eventData_.data(), qint64(eventData_.size()));
+        Bytes read(std::size_t(std::min(socket->bytesAvailable(), kReadChunkBytes)), '\0');
+        const qint64 got = socket->read(read.data(), qint64(read.size()));
         if (got <= 0) break;
-        eventData_.resize(std::size_t(got));
-        emit dataArrived();
+        read.resize(std::size_t(got));
+        bytesRead_ += std::uint64_t(got);
+        events_.receive(connection, std::move(read));
     }
-    eventData_.clear();
 }
 
-void ServerEndpoint::onSocketDisconnected(QTcpSocket* socket) {
-    // Whatever arrived with the close still counts.
-    if (socket->bytesAvailable() > 0) onSocketReadable(socket);
-    for (auto it = clients_.begin(); it != clients_.end();) {
-        if (it.value() == socket || it.value().isNull()) {
-            it = clients_.erase(it);
-        } else {
-            ++it;
-        }
+void ServerEndpoint::onSocketReadable(ConnectionId connection) {
+    const Connection found = connections_.value(connection);
+    if (found.socket == nullptr) return;
+    readAll(connection, found.socket);
+    if (events_.holding(connection)) {
+        found.holdTimer->start();
+    } else {
+        found.holdTimer->stop();
     }
-    socket->deleteLater();
+}
+
+void ServerEndpoint::onHoldTimeout(ConnectionId connection) {
+    const Connection found = connections_.value(connection);
+    if (found.socket == nullptr) return;
+    // A lagging loop may see the timer before bytes that were already waiting: take those first.
+    readAll(connection, found.socket);
+    events_.flushHeld(connection);
+}
+
+void ServerEndpoint::onSocketDisconnected(ConnectionId connection) {
+    const Connection found = connections_.take(connection);
+    if (found.socket == nullptr) return;
+    // Whatever arrived with the close still counts.
+    readAll(connection, found.socket);
+    events_.depart(connection);
+    found.socket->deleteLater();
 }
 
 }  // namespace veltrano

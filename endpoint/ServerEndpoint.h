@@ -3,20 +3,22 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
+#include "endpoint/ConnectionEvents.h"
 #include "exchange/Endpoint.h"
 
 class QTcpServer;
 class QTcpSocket;
+class QTimer;
 
 namespace veltrano {
 
-// The listening TCP server. Raw TCP, no framing: each read of a client socket is one dataArrived.
-// Clients are named "ip:port" ("[ip]:port" for IPv6); every event comes on the thread that owns
-// the endpoint, one at a time.
-class ServerEndpoint final : public QObject, public Endpoint {
+// The listening TCP server on Qt's event loop. Each connection's bytes go through its own
+// splitter, so the listener sees the phone's pieces however the reads cut them. Clients are named
+// "ip:port" ("[ip]:port" for IPv6). Every event comes on the thread that owns the endpoint, one
+// at a time; the signals follow the listener's handling of each event, for those who watch.
+class ServerEndpoint final : public QObject, public Endpoint, private EndpointListener {
     Q_OBJECT
 
 public:
@@ -38,25 +40,45 @@ public:
     // True when the failure was the port being taken by another program.
     bool addressInUse() const;
 
-    Text takeClientAddress() override;
-    Bytes takeData() override;
-    void sendData(const Text& address, const Bytes& data) override;
+    // Every byte read from any client so far, and whether some are held back waiting for the
+    // next read: together they tell when everything sent has been handled.
+    std::uint64_t bytesRead() const { return bytesRead_; }
+    bool holdingBytes() const;
+
+    void setListener(EndpointListener* listener) override { listener_ = listener; }
+    Text takeClientAddress() override { return events_.takeClientAddress(); }
+    Bytes takeData() override { return events_.takeData(); }
+    ConnectionId eventConnection() const override { return events_.eventConnection(); }
+    bool sendData(const Text& address, const Bytes& data) override;
 
 signals:
     void clientArrived();
     void dataArrived();
+    void clientDeparted();
 
 private:
+    struct Connection {
+        QTcpSocket* socket;
+        QTimer* holdTimer;
+    };
+
+    void onClientArrived() override;
+    void onDataArrived() override;
+    void onClientDeparted() override;
+
     void onNewConnection();
-    void onSocketReadable(QTcpSocket* socket);
-    void onSocketDisconnected(QTcpSocket* socket);
+    void onSocketReadable(ConnectionId connection);
+    void onHoldTimeout(ConnectionId connection);
+    void onSocketDisconnected(ConnectionId connection);
+    void readAll(ConnectionId connection, QTcpSocket* socket);
 
     QTcpServer* server_;
     quint16 port_ = 0;
     QHostAddress listenAddress_{QHostAddress::Any};
-    QHash<QString, QPointer<QTcpSocket>> clients_;
-    Text eventAddress_;
-    Bytes eventData_;
+    EndpointListener* listener_ = nullptr;
+    ConnectionEvents events_;
+    QHash<ConnectionId, Connection> connections_;
+    std::uint64_t bytesRead_ = 0;
 };
 
 }  // namespace veltrano

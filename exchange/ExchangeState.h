@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <system_error>
+#include <unordered_map>
 
 #include "exchange/Endpoint.h"
 #include "exchange/FileStore.h"
@@ -28,38 +29,54 @@ struct ExchangeHooks {
     std::function<void(const FileProblem&)> reportFileProblem;
 };
 
-// The program-wide exchange state: the last client's address and the file being received.
-class ExchangeState {
+// The program-wide exchange state: the last client's address, and the file each connection is
+// sending. Each phone's content goes to the file that phone announced, so several phones (or a
+// stray client beside one) never write into each other's files.
+class ExchangeState final : public EndpointListener {
 public:
+    // Takes the endpoint's events from here on, until it is destroyed.
     ExchangeState(Endpoint& endpoint, FileStore& files, ExchangeHooks hooks);
+    ~ExchangeState() override;
     ExchangeState(const ExchangeState&) = delete;
     ExchangeState& operator=(const ExchangeState&) = delete;
 
-    void onClientArrived();
-    void onDataArrived();
+    void onClientArrived() override;
+    void onDataArrived() override;
+    // Closes the file the departed connection was sending.
+    void onClientDeparted() override;
 
     // Lets go of the texts at shutdown; the open file is left to the file store.
     void releaseExchangeState();
 
     const Text& clientAddress() const { return clientAddress_; }
-    FileNumber openFile() const { return openFile_; }
+    // The file of the connection that announced a file last; 0 when none is open.
+    FileNumber openFile() const;
+    // The name announced last, by any connection.
     const Text& currentFileName() const { return currentFileName_; }
     std::int32_t receivedCount() const { return receivedCount_; }
 
 private:
-    void startFile(const Text& decodedText);
-    void appendContent(const Bytes& data);
-    void report(FileProblem::Kind kind, std::error_code reason);
+    // What one connection is sending.
+    struct Receiving {
+        FileNumber file = 0;
+        Text fileName;
+        bool writeFailureReported = false;
+    };
+
+    void startFile(Receiving& receiving, const Text& decodedText, std::size_t announcedBytes);
+    void appendContent(Receiving& receiving, const Bytes& data);
+    void closeFile(Receiving& receiving);
+    void report(const Receiving& receiving, FileProblem::Kind kind, std::error_code reason);
 
     Endpoint& endpoint_;
     FileStore& files_;
     ExchangeHooks hooks_;
 
     Text clientAddress_;
-    FileNumber openFile_ = 0;
     Text currentFileName_;
     std::int32_t receivedCount_ = 0;
-    bool writeFailureReported_ = false;
+    std::unordered_map<ConnectionId, Receiving> receiving_;
+    ConnectionId lastAnnouncer_ = 0;
 };
 
 }  // namespace veltrano

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "text/Text.h"
@@ -16,6 +17,10 @@ inline constexpr std::string_view kStartOfFileMarker = "STAT||";
 inline constexpr std::string_view kEndOfFileMarker = "END||";
 inline constexpr std::string_view kRosterStartMarker = "STAT||";
 inline constexpr std::string_view kRosterEndMarker = "||END";
+
+// Longer than any file name a file system takes, even percent-encoded: a start-of-file message
+// whose name part is longer names no file.
+inline constexpr std::size_t kMaxNameBytes = 4096;
 
 // 1-based byte position of the first occurrence of `needle` in `text`, or -1.
 long long textPosition(std::string_view text, std::string_view needle);

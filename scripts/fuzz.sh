@@ -7,7 +7,7 @@ seconds=${2:-60}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 status=0
-for target in decode exchange; do
+for target in decode exchange split; do
     mkdir -p "$scratch/$target"
     log="$scratch/$target.log"
     if "$build_dir/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \

@@ -27,9 +27,6 @@ HeadlessReceiver::HeadlessReceiver(QObject* parent)
                 printLine(stdout, QStringLiteral("收到文件个数: ") + toQString(count));
             },
             [](const FileProblem& problem) { printLine(stderr, fileProblemNotice(problem)); }});
-    connect(endpoint_, &ServerEndpoint::clientArrived, this,
-            [this] { exchange_->onClientArrived(); });
-    connect(endpoint_, &ServerEndpoint::dataArrived, this, [this] { exchange_->onDataArrived(); });
 }
 
 HeadlessReceiver::~HeadlessReceiver() = default;

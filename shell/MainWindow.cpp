@@ -56,9 +56,6 @@ MainWindow::MainWindow(Options options)
             [this](const Text& count) { showReceivedCount(count); },
             [this](const FileProblem& problem) { appendNotice(fileProblemNotice(problem)); }});
     buildControls();
-    connect(endpoint_, &ServerEndpoint::clientArrived, this,
-            [this] { exchange_->onClientArrived(); });
-    connect(endpoint_, &ServerEndpoint::dataArrived, this, [this] { exchange_->onDataArrived(); });
 }
 
 MainWindow::~MainWindow() {

@@ -1,65 +1,26 @@
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <filesystem>
 #include <random>
 
 #include <signal.h>
 
+#include "tests/e2e/RunningProgram.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WaitUntil.h"
 
 namespace {
 
+using veltrano::test::connectWhenListening;
+using veltrano::test::RunningProgram;
 using veltrano::test::waitUntil;
-constexpr quint16 kPort = 3456;
-
-// The program as a user starts it, ended when the test is done with it.
-class RunningProgram {
-public:
-    RunningProgram(const std::filesystem::path& home, bool withDisplay) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), QString::fromStdString(home.string()));
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-            environment.remove(QString::fromLatin1(name));
-        }
-        if (withDisplay)
-            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        process_.setProcessEnvironment(environment);
-        process_.start(QStringLiteral(VELTRANO_PROGRAM), {});
-    }
-    ~RunningProgram() {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    QProcess& process() { return process_; }
-
-private:
-    QProcess process_;
-};
-
-bool portIsFree() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::Any, kPort);
-}
-
-// The program opens its port a moment after it starts: try until it answers.
-bool connectWhenListening(QTcpSocket& phone) {
-    return waitUntil([&] {
-        if (phone.state() == QAbstractSocket::ConnectedState) return true;
-        if (phone.state() == QAbstractSocket::UnconnectedState) {
-            phone.connectToHost(QHostAddress::LocalHost, kPort);
-        }
-        return false;
-    });
-}
 
 TEST(Program, StoresAFileSentToPort3456WithAndWithoutADisplay) {
     for (const bool withDisplay : {true, false}) {
         SCOPED_TRACE(withDisplay ? "window" : "no display");
-        ASSERT_TRUE(portIsFree()) << "port 3456 is in use: stop whatever holds it and run again";
+        ASSERT_TRUE(veltrano::test::exchangePortIsFree())
+            << "port 3456 is in use: stop whatever holds it and run again";
         veltrano::test::TempDir home;
         RunningProgram program(home.path(), withDisplay);
         ASSERT_TRUE(program.process().waitForStarted(10000));
@@ -88,7 +49,8 @@ TEST(Program, StoresAFileSentToPort3456WithAndWithoutADisplay) {
 }
 
 TEST(Program, KilledMidFileKeepsEveryByteItHadRead) {
-    ASSERT_TRUE(portIsFree()) << "port 3456 is in use: stop whatever holds it and run again";
+    ASSERT_TRUE(veltrano::test::exchangePortIsFree())
+        << "port 3456 is in use: stop whatever holds it and run again";
     veltrano::test::TempDir home;
     RunningProgram program(home.path(), /*withDisplay=*/false);
     ASSERT_TRUE(program.process().waitForStarted(10000));

@@ -107,10 +107,6 @@ TEST(ServerEndpoint, AFileSentInPiecesArrivesByteForByte) {
     ASSERT_TRUE(endpoint.start());
     DiskFileStore files;
     ExchangeState exchange(endpoint, files, {[&] { return dir.path().string(); }, {}, {}});
-    QObject::connect(&endpoint, &ServerEndpoint::clientArrived, &endpoint,
-                     [&] { exchange.onClientArrived(); });
-    QObject::connect(&endpoint, &ServerEndpoint::dataArrived, &endpoint,
-                     [&] { exchange.onDataArrived(); });
 
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, endpoint.serverPort());

@@ -33,7 +33,9 @@ public:
     veltrano::Bytes next;
     veltrano::Text takeClientAddress() override { return "127.0.0.1:1"; }
     veltrano::Bytes takeData() override { return next; }
-    void sendData(const veltrano::Text&, const veltrano::Bytes&) override {}
+    void setListener(veltrano::EndpointListener*) override {}
+    veltrano::ConnectionId eventConnection() const override { return 1; }
+    bool sendData(const veltrano::Text&, const veltrano::Bytes&) override { return false; }
 };
 
 std::vector<std::string> splitMessages(const std::uint8_t* data, std::size_t size) {

@@ -27,14 +27,13 @@ struct ShellFixture {
         return options;
     }
 
-    // Sends one message and waits until the window has handled it, as the phone's pauses ensure.
+    // Sends one message and waits until the window has handled it and everything sent before.
     void send(QTcpSocket& phone, const QByteArray& message) {
-        int handled = 0;
-        const auto connection = QObject::connect(&window.endpoint(), &ServerEndpoint::dataArrived,
-                                                 &window, [&handled] { ++handled; });
+        const ServerEndpoint& endpoint = window.endpoint();
+        bytesSent = std::max(bytesSent, endpoint.bytesRead()) + std::uint64_t(message.size());
         phone.write(message);
-        EXPECT_TRUE(waitUntil([&] { return handled > 0; }));
-        QObject::disconnect(connection);
+        EXPECT_TRUE(waitUntil(
+            [&] { return endpoint.bytesRead() >= bytesSent && !endpoint.holdingBytes(); }));
     }
 
     void start() {
@@ -61,6 +60,7 @@ struct ShellFixture {
     QString infoText() const { return control<QPlainTextEdit>(u"编辑框1")->toPlainText(); }
 
     std::vector<Text> messages;
+    std::uint64_t bytesSent = 0;
     MainWindow window;
 };
 

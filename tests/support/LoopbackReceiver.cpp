@@ -9,7 +9,7 @@
 namespace veltrano::test {
 
 LoopbackReceiver::LoopbackReceiver()
-    : exchange(counting, files,
+    : exchange(endpoint, files,
                {[this] { return directory_.string(); },
                 {},
                 [this](const FileProblem& problem) { problems.push_back(problem); }}),
@@ -17,15 +17,9 @@ LoopbackReceiver::LoopbackReceiver()
     endpoint.setListenAddress(QHostAddress::LocalHost);
     endpoint.setPort(0);
     EXPECT_TRUE(endpoint.start()) << endpoint.errorString().toStdString();
-    QObject::connect(&endpoint, &ServerEndpoint::clientArrived, &endpoint, [this] {
-        exchange.onClientArrived();
-        ++clientsArrived;
-    });
-    // Counted once the receiver has handled the message.
-    QObject::connect(&endpoint, &ServerEndpoint::dataArrived, &endpoint, [this] {
-        exchange.onDataArrived();
-        ++messagesHandled;
-    });
+    // Counted once the receiver has handled the arrival.
+    QObject::connect(&endpoint, &ServerEndpoint::clientArrived, &endpoint,
+                     [this] { ++clientsArrived; });
 }
 
 std::unique_ptr<QTcpSocket> LoopbackReceiver::connectPhone() {
@@ -37,11 +31,11 @@ std::unique_ptr<QTcpSocket> LoopbackReceiver::connectPhone() {
 }
 
 void LoopbackReceiver::send(QTcpSocket& phone, const QByteArray& message) {
-    bytesSent_ = std::max(bytesSent_, counting.bytesTaken) + std::uint64_t(message.size());
-    const std::size_t before = messagesHandled;
+    bytesSent_ = std::max(bytesSent_, endpoint.bytesRead()) + std::uint64_t(message.size());
     phone.write(message);
+    // Pieces are handled as they are read, but for what the endpoint holds back for a moment.
     EXPECT_TRUE(
-        waitUntil([&] { return messagesHandled > before && counting.bytesTaken >= bytesSent_; }));
+        waitUntil([&] { return endpoint.bytesRead() >= bytesSent_ && !endpoint.holdingBytes(); }));
 }
 
 }  // namespace veltrano::test

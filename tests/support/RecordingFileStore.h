@@ -13,15 +13,17 @@ class RecordingFileStore final : public FileStore {
 public:
     std::error_code createError;
     std::error_code appendError;
-    std::map<std::string, std::string> files;  // by name
+    std::map<std::string, std::string> files;  // by name, in UTF-8
     int closes = 0;
 
     FileNumber createAndOpen(const std::filesystem::path&, const std::filesystem::path& name,
                              std::error_code& error) override {
         error = createError;
         if (error) return 0;
-        files[name.string()].clear();
-        open_[next_] = name.string();
+        const std::u8string utf8 = name.u8string();
+        const std::string key(utf8.begin(), utf8.end());
+        files[key].clear();
+        open_[next_] = key;
         return next_++;
     }
     std::error_code append(FileNumber file, std::string_view bytes) override {

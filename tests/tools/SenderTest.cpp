@@ -22,10 +22,6 @@ struct Receiver {
         endpoint.setListenAddress(QHostAddress::LocalHost);
         endpoint.setPort(0);
         EXPECT_TRUE(endpoint.start());
-        QObject::connect(&endpoint, &ServerEndpoint::clientArrived, &endpoint,
-                         [this] { exchange.onClientArrived(); });
-        QObject::connect(&endpoint, &ServerEndpoint::dataArrived, &endpoint,
-                         [this] { exchange.onDataArrived(); });
     }
     QString port() const { return QString::number(endpoint.serverPort()); }
 
@@ -81,6 +77,33 @@ TEST(Sender, FilesArriveByteForByteUnderTheirNames) {
     receiver.files.close(receiver.exchange.openFile());
     EXPECT_EQ(test::filesIn(receiver.inbox.path()), sent);
     EXPECT_EQ(receiver.exchange.receivedCount(), 3);
+}
+
+// The receiver finds the markers in the stream itself, so it needs none of the sender's pauses.
+TEST(Sender, PhotosSentWithoutPausesArriveByteForByte) {
+    Receiver receiver;
+    test::TempDir outbox;
+    std::mt19937 random(6);
+    std::map<std::string, std::string> sent;
+    QStringList arguments = {QStringLiteral("--port"), receiver.port(), QStringLiteral("--pause"),
+                             QStringLiteral("0")};
+    for (int index = 0; index < 8; ++index) {
+        std::string photo(index == 3 ? 0 : 50'000 * std::size_t(index + 1), '\0');
+        for (auto& byte : photo) byte = static_cast<char>(random());
+        if (!photo.empty()) photo.replace(0, 3, "\xFF\xD8\xFF");
+        const std::string name = "\xE7\x85\xA7 " + std::to_string(index) + ".jpg";  // 照 n.jpg
+        test::writeFile(outbox.path() / name, photo);
+        arguments.append(QString::fromStdString((outbox.path() / name).string()));
+        sent.emplace(name, std::move(photo));
+    }
+    SenderRun run(arguments);
+    ASSERT_TRUE(run.finish());
+    EXPECT_EQ(run.process.exitCode(), 0) << run.process.readAllStandardError().toStdString();
+    // The sender's departure closes its last file once every byte before it is stored.
+    ASSERT_TRUE(waitUntil([&] {
+        return receiver.exchange.receivedCount() == 8 && receiver.exchange.openFile() == 0;
+    }));
+    EXPECT_EQ(test::filesIn(receiver.inbox.path()), sent);
 }
 
 TEST(Sender, PrintsARosterPushedByTheComputer) {
