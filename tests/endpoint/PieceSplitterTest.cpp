@@ -107,7 +107,13 @@ struct StreamCase {
 std::vector<StreamCase> streamCases() {
     const Bytes photoA = kJpegHead + Bytes("a|b||cSTAT|ENDx\0y", 17) + "\xFF\xD9";
     const Bytes photoB = kJpegHead + "second";
+    Bytes barred = kJpegHead;
+    while (barred.size() < 300) barred += "|x||ySTA|END|ND|||";
     return {
+        {"bars all over content longer than the search's blocks",
+         {"STAT||a.jpg", barred, "END||", "STAT||b.jpg", barred + "END", "END||"},
+         {{"a.jpg", barred}, {"b.jpg", barred + "END"}},
+         2},
         {"two files",
          {"STAT||a.jpg", photoA, "END||", "STAT||b.jpg", photoB, "END||"},
          {{"a.jpg", photoA}, {"b.jpg", photoB}},
