@@ -1,57 +1,76 @@
 #include "shell/Notices.h"
 
 #include <array>
+#include <string_view>
 #include <utility>
 
 #include "exchange/FileError.h"
-#include "shell/QtText.h"
+#include "text/CodePage.h"
 
 namespace veltrano {
 namespace {
 
-QString reasonText(const std::error_code& reason) {
+std::string reasonText(const std::error_code& reason, const SystemMessage& systemMessage) {
     if (reason.category() == fileErrorCategory()) {
         switch (static_cast<FileError>(reason.value())) {
             case FileError::UnsafeName:
-                return QStringLiteral("文件名不安全，已拒绝");
+                return "文件名不安全，已拒绝";
             case FileError::NotRegularFile:
-                return QStringLiteral("同名的不是普通文件");
+                return "同名的不是普通文件";
             case FileError::NoDirectory:
-                return QStringLiteral("没有填写接收目录");
+                return "没有填写接收目录";
         }
     }
-    const std::array<std::pair<std::errc, const char16_t*>, 10> known = {{
-        {std::errc::no_such_file_or_directory, u"接收目录不存在"},
-        {std::errc::not_a_directory, u"接收目录不是文件夹"},
-        {std::errc::permission_denied, u"没有写入权限"},
-        {std::errc::operation_not_permitted, u"没有写入权限"},
-        {std::errc::no_space_on_device, u"磁盘已满"},
-        {std::errc::read_only_file_system, u"磁盘是只读的"},
-        {std::errc::filename_too_long, u"文件名太长"},
-        {std::errc::too_many_symbolic_link_levels, u"同名的是符号链接，已拒绝"},
-        {std::errc::is_a_directory, u"同名的是文件夹"},
-        {std::errc::invalid_argument, u"文件名无效"},
+    const std::array<std::pair<std::errc, std::string_view>, 10> known = {{
+        {std::errc::no_such_file_or_directory, "接收目录不存在"},
+        {std::errc::not_a_directory, "接收目录不是文件夹"},
+        {std::errc::permission_denied, "没有写入权限"},
+        {std::errc::operation_not_permitted, "没有写入权限"},
+        {std::errc::no_space_on_device, "磁盘已满"},
+        {std::errc::read_only_file_system, "磁盘是只读的"},
+        {std::errc::filename_too_long, "文件名太长"},
+        {std::errc::too_many_symbolic_link_levels, "同名的是符号链接，已拒绝"},
+        {std::errc::is_a_directory, "同名的是文件夹"},
+        {std::errc::invalid_argument, "文件名无效"},
     }};
     for (const auto& [condition, text] : known) {
-        if (reason == condition) return QString::fromUtf16(text);
+        if (reason == condition) return std::string(text);
     }
-    return QString::fromLocal8Bit(reason.message());
+    return systemMessage ? systemMessage(reason) : reason.message();
 }
 
 }  // namespace
 
-QString fileProblemNotice(const FileProblem& problem) {
-    const QString name = toQString(problem.fileName);
-    const QString reason = reasonText(problem.reason);
+std::string fileProblemNotice(const FileProblem& problem, const SystemMessage& systemMessage) {
+    const std::string name = codePage936ToUtf8(problem.fileName);
+    const std::string reason = reasonText(problem.reason, systemMessage);
     if (problem.kind == FileProblem::Kind::CannotCreate) {
-        return QStringLiteral("无法保存文件“%1”：%2").arg(name, reason);
+        return "无法保存文件“" + name + "”：" + reason;
     }
-    return QStringLiteral("写入文件“%1”失败：%2").arg(name, reason);
+    return "写入文件“" + name + "”失败：" + reason;
 }
 
-QString listenFailureNotice(quint16 port, bool addressInUse, const QString& systemReason) {
-    const QString reason = addressInUse ? QStringLiteral("端口已被其他程序占用") : systemReason;
-    return QStringLiteral("无法在端口%1接收文件：%2").arg(port).arg(reason);
+std::string listenFailureNotice(std::uint16_t port, bool addressInUse,
+                                const std::string& systemReason) {
+    const std::string reason = addressInUse ? "端口已被其他程序占用" : systemReason;
+    return "无法在端口" + std::to_string(port) + "接收文件：" + reason;
+}
+
+std::optional<Text> InfoBoxNotices::add(const std::string& notice) {
+    if (!addressesListed_) {
+        pending_.push_back(notice);
+        return std::nullopt;
+    }
+    return "\r\n" + utf8ToCodePage936(notice);
+}
+
+std::vector<Text> InfoBoxNotices::onAddressesListed() {
+    addressesListed_ = true;
+    std::vector<Text> lines;
+    for (const std::string& notice : std::exchange(pending_, {})) {
+        lines.push_back("\r\n" + utf8ToCodePage936(notice));
+    }
+    return lines;
 }
 
 }  // namespace veltrano

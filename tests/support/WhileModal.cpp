@@ -2,24 +2,23 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QTimer>
 #include <QWidget>
 #include <memory>
 
 namespace veltrano::test {
 
-void whileModal(std::function<void(QWidget*)> action, bool* found) {
+ModalWatch::ModalWatch(std::function<void(QWidget*)> action, bool* found)
+    : timer_(new QTimer(qApp)) {
     *found = false;
-    auto* timer = new QTimer(qApp);
     auto attempts = std::make_shared<int>(0);
+    QTimer* timer = timer_;
     QObject::connect(timer, &QTimer::timeout, timer, [timer, attempts, action, found] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible()) {
-            if (++*attempts > 500) timer->deleteLater();  // about five seconds
+            if (++*attempts > 500) timer->stop();  // about five seconds
             return;
         }
         timer->stop();
-        timer->deleteLater();
         *found = true;
         action(modal);
         if (modal->isVisible()) {
@@ -31,6 +30,14 @@ void whileModal(std::function<void(QWidget*)> action, bool* found) {
         }
     });
     timer->start(10);
+}
+
+ModalWatch::~ModalWatch() {
+    delete timer_.data();
+}
+
+std::unique_ptr<ModalWatch> whileModal(std::function<void(QWidget*)> action, bool* found) {
+    return std::make_unique<ModalWatch>(std::move(action), found);
 }
 
 }  // namespace veltrano::test

@@ -17,8 +17,6 @@ public:
     void setDrive(const QString& path);
     // The drive letter alone ("D"), or the volume's root folder where there are no letters.
     QString drive() const;
-    // Where the drive's folders start: the letter followed by ":\", or the root folder itself.
-    static QString rootOfDrive(const QString& drive);
 
 signals:
     // The user picked another drive.

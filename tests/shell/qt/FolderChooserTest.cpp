@@ -6,11 +6,13 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "shell/DirectoryList.h"
-#include "shell/DriveSelector.h"
-#include "shell/FolderChooser.h"
-#include "tests/shell/LayoutCheck.h"
-#include "tests/shell/ShellFixture.h"
+#include "shell/ChooserSteps.h"
+#include "shell/Layout.h"
+#include "shell/qt/DirectoryList.h"
+#include "shell/qt/DriveSelector.h"
+#include "shell/qt/FolderChooser.h"
+#include "tests/shell/qt/LayoutCheck.h"
+#include "tests/shell/qt/ShellFixture.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WhileModal.h"
 
@@ -31,27 +33,16 @@ QString native(const std::filesystem::path& path) {
 // Opens the chooser from the window's "选择..." button and runs `action` on it while it is shown.
 void withChooser(ShellFixture& f, const std::function<void(QWidget*)>& action) {
     bool shown = false;
-    test::whileModal(action, &shown);
+    const auto watch = test::whileModal(action, &shown);
     QTest::mouseClick(f.control<QPushButton>(u"按钮2"), Qt::LeftButton);
     EXPECT_TRUE(shown);
 }
 
-TEST(FolderChooser, ControlsStandWhereTheDesignPutsThem) {
+TEST(FolderChooser, ControlsStandWhereTheLayoutTablePutsThem) {
     ShellFixture f;
     FolderChooser chooser(f.window);
-    EXPECT_EQ(chooser.windowTitle(), QStringLiteral("浏览文件夹"));
-    EXPECT_EQ(chooser.geometry(), QRect(50, 50, 361, 327));
     EXPECT_EQ(chooser.parentWidget(), nullptr);
-    test::expectLayout(
-        chooser, {
-                     {u"标签1", "QLabel", nullptr, {8, 8, 144, 16}, u"请选择欲安装到的目录:"},
-                     {u"驱动框1", "veltrano::DriveSelector", nullptr, {11, 32, 333, 20}, nullptr},
-                     {u"目录框1", "veltrano::DirectoryList", nullptr, {11, 64, 333, 128}, nullptr},
-                     {u"标签2", "QLabel", nullptr, {8, 195, 64, 24}, u"所选目录:"},
-                     {u"编辑框1", "QLabel", nullptr, {11, 222, 333, 20}, u""},
-                     {u"按钮1", "QPushButton", nullptr, {162, 251, 80, 24}, u"确定"},
-                     {u"按钮2", "QPushButton", nullptr, {262, 251, 80, 24}, u"取消"},
-                 });
+    test::expectLayout(chooser, folderChooserLayout());
 }
 
 TEST(FolderChooser, OpensOnTheBoxDirectoryAndConfirmingWritesBackItsFullForm) {
@@ -109,7 +100,7 @@ TEST(FolderChooser, CancelAndTheFrameLeaveTheBoxUntouched) {
             drives->setCurrentIndex(0);
             emit drives->activated(0);  // the user picks the first drive
             EXPECT_EQ(controlOf<QLabel>(dialog, u"编辑框1")->text(),
-                      DriveSelector::rootOfDrive(drives->drive()));
+                      QString::fromStdString(rootOfDrive(drives->drive().toStdString())));
             auto* list = controlOf<DirectoryList>(dialog, u"目录框1");
             list->setCurrentDirectory(native(dir.path() / "sub"));
             emit list->currentDirectoryChanged();
@@ -126,7 +117,7 @@ TEST(FolderChooser, AnEmptiedBoxOpensOnTheFallback) {
     QString shownPath;
     withChooser(
         f, [&](QWidget* dialog) { shownPath = controlOf<QLabel>(dialog, u"编辑框1")->text(); });
-    EXPECT_EQ(shownPath, FolderChooser::fallbackDirectory());
+    EXPECT_EQ(shownPath, QString::fromStdString(chooserFallbackDirectory()));
     EXPECT_EQ(f.window.receiveDirectoryText(), QString());
 }
 

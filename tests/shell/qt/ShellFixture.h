@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "endpoint/ServerEndpoint.h"
-#include "shell/MainWindow.h"
+#include "shell/qt/MainWindow.h"
 #include "tests/support/WaitUntil.h"
 
 namespace veltrano::test {
@@ -21,7 +21,7 @@ struct ShellFixture {
         if (options.port == kExchangePort) options.port = 0;
         options.listenAddress = QHostAddress(QHostAddress::LocalHost);
         if (!options.listAddresses)
-            options.listAddresses = [] { return QStringList{QStringLiteral("192.168.1.5")}; };
+            options.listAddresses = [] { return std::vector<std::string>{"192.168.1.5"}; };
         if (recordMessages)
             options.showMessage = [this](const Text& text) { messages.push_back(text); };
         return options;
@@ -38,10 +38,11 @@ struct ShellFixture {
 
     void start() {
         bool listed = false;
-        QObject::connect(&window, &MainWindow::addressesListed, &window,
-                         [&listed] { listed = true; });
+        const auto connection = QObject::connect(&window, &MainWindow::addressesListed, &window,
+                                                 [&listed] { listed = true; });
         window.onMainWindowCreated();
         EXPECT_TRUE(waitUntil([&] { return listed; }));
+        QObject::disconnect(connection);
     }
 
     std::unique_ptr<QTcpSocket> connectPhone() {

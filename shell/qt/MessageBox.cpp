@@ -1,8 +1,8 @@
-#include "shell/MessageBox.h"
+#include "shell/qt/MessageBox.h"
 
 #include <QMessageBox>
 
-#include "shell/QtText.h"
+#include "shell/qt/QtText.h"
 
 namespace veltrano {
 

@@ -1,4 +1,4 @@
-#include "shell/QtText.h"
+#include "shell/qt/QtText.h"
 
 #include "text/CodePage.h"
 

@@ -1,4 +1,4 @@
-#include "shell/DirectoryList.h"
+#include "shell/qt/DirectoryList.h"
 
 #include <QDir>
 #include <QFileInfo>

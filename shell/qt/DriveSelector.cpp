@@ -1,4 +1,4 @@
-#include "shell/DriveSelector.h"
+#include "shell/qt/DriveSelector.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -63,14 +63,6 @@ QString DriveSelector::drive() const {
     return root.left(1).toUpper();
 #else
     return root;
-#endif
-}
-
-QString DriveSelector::rootOfDrive(const QString& drive) {
-#ifdef Q_OS_WIN
-    return drive + QStringLiteral(":\\");
-#else
-    return drive;
 #endif
 }
 

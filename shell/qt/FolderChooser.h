@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QPoint>
 
+#include "shell/qt/LayoutRenderer.h"
+
 class QLabel;
 
 namespace veltrano {
@@ -11,16 +13,12 @@ class DirectoryList;
 class DriveSelector;
 class MainWindow;
 
-// The modal "浏览文件夹" dialog: a drive selector, a directory list and the selected path, written
-// back into the main window's receive-directory box on "确定".
+// The modal "浏览文件夹" dialog, rendered from its layout table: a drive selector, a directory
+// list and the selected path, written back into the main window's receive-directory box on "确定".
 class FolderChooser final : public QDialog {
     Q_OBJECT
 
 public:
-    // Where the dialog starts when the receive-directory box is empty.
-    static QString fallbackDirectory();
-    static QString fallbackDrive();
-
     explicit FolderChooser(MainWindow& window);
 
     // Shows a fresh dialog for `window` and returns once it has closed.
@@ -35,6 +33,7 @@ public:
 
 private:
     MainWindow& window_;
+    RenderedLayout controls_;
     DriveSelector* drives_;
     DirectoryList* directories_;
     QLabel* selectedPath_;

@@ -1,28 +1,31 @@
 #pragma once
 
 #include <QHostAddress>
-#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "exchange/DiskFileStore.h"
 #include "exchange/ExchangeState.h"
 #include "exchange/RosterPush.h"
-#include "shell/ReceiveDirectory.h"
+#include "shell/Notices.h"
+#include "shell/StartUp.h"
+#include "shell/qt/LayoutRenderer.h"
 
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QPushButton;
 
 namespace veltrano {
 
 class ServerEndpoint;
 
-// The program's one window: the information box with the computer's addresses, the receive
-// directory and counter, and the roster box with its send button. It owns the exchange state.
+// The program's one window, rendered from the main window's layout table: the information box
+// with the computer's addresses, the receive directory and counter, and the roster box with its
+// send button. It owns the exchange state.
 class MainWindow final : public QWidget {
     Q_OBJECT
 
@@ -31,8 +34,8 @@ public:
     struct Options {
         quint16 port = kExchangePort;
         QHostAddress listenAddress = QHostAddress(QHostAddress::Any);
-        std::function<QStringList()> listAddresses;  // default: the computer's own
-        ShowMessage showMessage;                     // default: a modal message box
+        std::function<std::vector<std::string>()> listAddresses;  // default: the computer's own
+        ShowMessage showMessage;  // default: a modal message box
     };
 
     MainWindow();
@@ -40,7 +43,7 @@ public:
     ~MainWindow() override;
 
     // Opens the endpoint, fills in the receive directory and starts the address panel; returns at
-    // once, before the addresses are listed.
+    // once, before the addresses are listed. Runs once; a second call does nothing.
     void onMainWindowCreated();
     void onSendRosterClicked();
     void onChooseClicked();
@@ -64,24 +67,26 @@ signals:
     void addressesListed();
 
 private:
-    void buildControls();
+    void openEndpoint();
+    void startAddressWorker();
     void onAddressesListed();
-    // A notice goes on a line of its own, after the address panel's text.
-    void appendNotice(const QString& notice);
+    void appendNotice(const std::string& notice);
 
     Options options_;
     ServerEndpoint* endpoint_;
     DiskFileStore files_;
     std::unique_ptr<ExchangeState> exchange_;
 
-    QPlainTextEdit* infoBox_ = nullptr;
-    QLineEdit* directoryBox_ = nullptr;
-    QLabel* counterLabel_ = nullptr;
-    QPlainTextEdit* rosterBox_ = nullptr;
+    RenderedLayout controls_;
+    QPlainTextEdit* infoBox_;
+    QLineEdit* directoryBox_;
+    QLabel* counterLabel_;
+    QPlainTextEdit* rosterBox_;
 
-    std::thread addressWorker_;
-    bool addressesDone_ = false;
-    QStringList pendingNotices_;
+    bool created_ = false;
+    // Detached: closing the window never waits for a slow look-up; it holds no pointer to us.
+    std::shared_ptr<struct AddressRelay> relay_;
+    InfoBoxNotices notices_;
 };
 
 }  // namespace veltrano

@@ -1,11 +1,11 @@
-#include "shell/HeadlessReceiver.h"
+#include "shell/qt/HeadlessReceiver.h"
 
 #include <cstdio>
 
 #include "endpoint/ServerEndpoint.h"
 #include "shell/Notices.h"
-#include "shell/QtText.h"
-#include "shell/ReceiveDirectory.h"
+#include "shell/StartUp.h"
+#include "shell/qt/QtText.h"
 
 namespace veltrano {
 namespace {
@@ -15,6 +15,10 @@ void printLine(std::FILE* stream, const QString& line) {
     std::fflush(stream);
 }
 
+std::string systemMessage(const std::error_code& reason) {
+    return QString::fromLocal8Bit(reason.message()).toStdString();
+}
+
 }  // namespace
 
 HeadlessReceiver::HeadlessReceiver(QObject* parent)
@@ -22,11 +26,14 @@ HeadlessReceiver::HeadlessReceiver(QObject* parent)
     exchange_ = std::make_unique<ExchangeState>(
         *endpoint_, files_,
         ExchangeHooks{
-            [] { return toText(defaultReceiveDirectory()); },
+            [] { return toText(QString::fromStdString(defaultReceiveDirectory())); },
             [](const Text& count) {
                 printLine(stdout, QStringLiteral("收到文件个数: ") + toQString(count));
             },
-            [](const FileProblem& problem) { printLine(stderr, fileProblemNotice(problem)); }});
+            [](const FileProblem& problem) {
+                printLine(stderr,
+                          QString::fromStdString(fileProblemNotice(problem, systemMessage)));
+            }});
 }
 
 HeadlessReceiver::~HeadlessReceiver() = default;
@@ -34,14 +41,15 @@ HeadlessReceiver::~HeadlessReceiver() = default;
 bool HeadlessReceiver::start() {
     endpoint_->setPort(kExchangePort);
     if (!endpoint_->start()) {
-        printLine(stderr, listenFailureNotice(kExchangePort, endpoint_->addressInUse(),
-                                              endpoint_->errorString()));
+        printLine(stderr, QString::fromStdString(
+                              listenFailureNotice(kExchangePort, endpoint_->addressInUse(),
+                                                  endpoint_->errorString().toStdString())));
         return false;
     }
     printLine(stdout, QStringLiteral("No display found: running without a window. Receiving on "
                                      "port %1 into %2 (Ctrl+C stops).")
                           .arg(kExchangePort)
-                          .arg(defaultReceiveDirectory()));
+                          .arg(QString::fromStdString(defaultReceiveDirectory())));
     return true;
 }
 

@@ -2,8 +2,8 @@
 #include <QCoreApplication>
 #include <cstdlib>
 
-#include "shell/HeadlessReceiver.h"
-#include "shell/MainWindow.h"
+#include "shell/qt/HeadlessReceiver.h"
+#include "shell/qt/MainWindow.h"
 
 namespace {
 
