@@ -43,9 +43,9 @@ struct FontSpec {
 struct ControlRow {
     std::string_view name;  // the designer's name, kept as the control's identifier
     ControlKind kind;
-    std::string_view parent;  // empty: the window itself
+    std::string_view parent = {};  // empty: the window itself
     Rect rect;
-    std::string_view caption;
+    std::string_view caption = {};
     std::optional<Rgb> textColour = {};
     std::optional<Rgb> background = {};
     std::optional<FontSpec> font = {};
@@ -54,7 +54,7 @@ struct ControlRow {
 };
 
 struct WindowLayout {
-    std::string_view caption;
+    std::string_view caption = {};
     Rect rect;
     std::span<const ControlRow> controls;
 
