@@ -1,0 +1,96 @@
+#pragma once
+
+#include <windows.h>
+#include <winsock2.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "exchange/DiskFileStore.h"
+#include "exchange/ExchangeState.h"
+#include "exchange/RosterPush.h"
+#include "shell/Notices.h"
+#include "shell/StartUp.h"
+#include "shell/win32/RenderedControls.h"
+#include "shell/win32/Win32Endpoint.h"
+
+namespace veltrano {
+
+struct AppendQueue;
+
+// The program's one window, rendered from the main window's layout table with CreateWindowExW:
+// the information box with the computer's addresses, the receive directory and counter, and the
+// roster box with its send button. It owns the endpoint and the exchange state.
+class MainWindow final : public EndpointListener {
+public:
+    // What tests replace; the program uses the defaults.
+    struct Options {
+        std::uint16_t port = kExchangePort;
+        std::string listenAddress;                                // empty: every address
+        std::function<std::vector<std::string>()> listAddresses;  // default: the computer's own
+        ShowMessage showMessage;                                  // default: MessageBoxW
+        // Called on the window's thread once the address panel's text is in the box.
+        std::function<void()> onAddressesListed;
+    };
+
+    MainWindow();
+    explicit MainWindow(Options options);
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+    ~MainWindow() override;
+
+    // Creates the window and its controls, hidden.
+    bool create();
+    HWND handle() const { return window_; }
+    HWND control(std::string_view name) const { return controls_.find(name); }
+
+    // Opens the endpoint, fills in the receive directory and starts the address panel; returns at
+    // once, before the addresses are listed. Runs once; a second call does nothing.
+    void onMainWindowCreated();
+    void onSendRosterClicked();
+    void onChooseClicked();
+    void releaseExchangeState();
+
+    // Adds `text` at the end of the information box; callable from any thread, in order. The
+    // appends waiting when the window gets to them go in as one.
+    void appendText(const Text& text);
+
+    // The exchange hooks.
+    Text receiveDirectory() const;
+    void showReceivedCount(const Text& text);
+
+    std::wstring receiveDirectoryText() const;
+    void setReceiveDirectoryText(const std::wstring& directory);
+
+    Win32Endpoint& endpoint() { return endpoint_; }
+    const ExchangeState& exchangeState() const { return *exchange_; }
+
+    void onClientArrived() override { exchange_->onClientArrived(); }
+    void onDataArrived() override { exchange_->onDataArrived(); }
+    void onClientDeparted() override {}
+
+private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void onCommand(int id, int code);
+    void onAppendsPosted();
+    void onAddressesListed();
+    void openEndpoint();
+    void startAddressWorker();
+    void appendNotice(const std::string& notice);
+
+    Options options_;
+    HWND window_ = nullptr;
+    RenderedControls controls_;
+    Win32Endpoint endpoint_;
+    DiskFileStore files_;
+    std::unique_ptr<ExchangeState> exchange_;
+    InfoBoxNotices notices_;
+    // Shared with the address worker, which may outlive the window.
+    std::shared_ptr<AppendQueue> appends_;
+    bool created_ = false;
+};
+
+}  // namespace veltrano
