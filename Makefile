@@ -2,7 +2,7 @@
 PRESET ?= dev
 FUZZ_SECONDS ?= 60
 
-.PHONY: run test build deps test-asan fuzz test-windows ci screenshots bench clean
+.PHONY: run test build deps test-asan fuzz windows windows-deps test-windows ci screenshots bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -27,12 +27,23 @@ fuzz: deps
 	@cmake --build --preset fuzz
 	scripts/fuzz.sh build/fuzz $(FUZZ_SECONDS)
 
-# The core and its tests built for Windows and run under Wine.
-test-windows:
-	@scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64
+# What building for Windows and testing under Wine need: the cross compiler, Wine, a display
+# server for its windows, the zh_CN locale's sources and a Chinese font.
+windows-deps:
+	@scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine64 xvfb xauth locales \
+		fonts-wqy-microhei
+
+# The Windows program: build/mingw/veltrano.exe, one static executable.
+windows: windows-deps
+	@cmake --preset mingw >/dev/null
+	@cmake --build --preset mingw --target veltrano
+	@echo "built build/mingw/veltrano.exe"
+
+# The Windows program and its tests built with MinGW-w64 and run under Wine, on a private Xvfb.
+test-windows: windows-deps
 	@cmake --preset mingw >/dev/null
 	@cmake --build --preset mingw
-	ctest --preset mingw
+	xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset mingw
 
 # Everything CI runs.
 ci: test test-asan fuzz test-windows

@@ -63,7 +63,6 @@ MainWindow::MainWindow(Options options)
                       [this](const FileProblem& problem) {
                           appendNotice(fileProblemNotice(problem, systemMessage));
                       }});
-    endpoint_.setListener(this);
 }
 
 MainWindow::~MainWindow() {

@@ -23,7 +23,7 @@ struct AppendQueue;
 // The program's one window, rendered from the main window's layout table with CreateWindowExW:
 // the information box with the computer's addresses, the receive directory and counter, and the
 // roster box with its send button. It owns the endpoint and the exchange state.
-class MainWindow final : public EndpointListener {
+class MainWindow final {
 public:
     // What tests replace; the program uses the defaults.
     struct Options {
@@ -39,7 +39,7 @@ public:
     explicit MainWindow(Options options);
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
-    ~MainWindow() override;
+    ~MainWindow();
 
     // Creates the window and its controls, hidden.
     bool create();
@@ -66,10 +66,6 @@ public:
 
     Win32Endpoint& endpoint() { return endpoint_; }
     const ExchangeState& exchangeState() const { return *exchange_; }
-
-    void onClientArrived() override { exchange_->onClientArrived(); }
-    void onDataArrived() override { exchange_->onDataArrived(); }
-    void onClientDeparted() override {}
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -137,6 +137,7 @@ Win32Endpoint::Drained Win32Endpoint::drain(Connection& connection) {
     for (;;) {
         const int got = recv(connection.socket.get(), buffer.data(), int(buffer.size()), 0);
         if (got > 0) {
+            bytesRead_ += std::uint64_t(got);
             events_.receive(connection.id, buffer.substr(0, std::size_t(got)));
             continue;
         }
@@ -153,6 +154,7 @@ void Win32Endpoint::onReadable(SOCKET socket) {
     const int got = recv(socket, buffer.data(), int(buffer.size()), 0);
     if (got <= 0) return;  // nothing after all, or the close that FD_CLOSE will report
     buffer.resize(std::size_t(got));
+    bytesRead_ += std::uint64_t(got);
     const ConnectionId id = connection.id;
     events_.receive(id, std::move(buffer));
     armHoldTimer(id);
@@ -216,13 +218,20 @@ Win32Endpoint::Connection* Win32Endpoint::byId(ConnectionId id) {
     return nullptr;
 }
 
-void Win32Endpoint::sendData(const Text& address, const Bytes& data) {
+bool Win32Endpoint::sendData(const Text& address, const Bytes& data) {
     const auto id = events_.find(address);
-    if (!id) return;
-    Connection* connection = byId(*id);
-    if (!connection) return;
+    Connection* connection = id ? byId(*id) : nullptr;
+    if (!connection) return false;
     connection->unsent += data;
     onWritable(connection->socket.get());
+    return true;
+}
+
+bool Win32Endpoint::holdingBytes() const {
+    for (const auto& [socket, connection] : connections_) {
+        if (events_.holding(connection.id)) return true;
+    }
+    return false;
 }
 
 }  // namespace veltrano

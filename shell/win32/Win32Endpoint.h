@@ -29,7 +29,7 @@ public:
     Win32Endpoint& operator=(const Win32Endpoint&) = delete;
     ~Win32Endpoint() override;
 
-    void setListener(EndpointListener* listener) { events_.setListener(listener); }
+    void setListener(EndpointListener* listener) override { events_.setListener(listener); }
     void setPort(std::uint16_t port) { port_ = port; }
     // A dotted IPv4 address; every address unless told otherwise (tests keep to loopback).
     void setListenAddress(std::string address) { listenAddress_ = std::move(address); }
@@ -43,7 +43,13 @@ public:
 
     Text takeClientAddress() override { return events_.takeClientAddress(); }
     Bytes takeData() override { return events_.takeData(); }
-    void sendData(const Text& address, const Bytes& data) override;
+    ConnectionId eventConnection() const override { return events_.eventConnection(); }
+    // Queues what the socket cannot take at once and sends it as it drains.
+    bool sendData(const Text& address, const Bytes& data) override;
+
+    // Bytes read from every client so far, and whether any are held back: tests wait on these.
+    std::uint64_t bytesRead() const { return bytesRead_; }
+    bool holdingBytes() const;
 
 private:
     struct Connection {
@@ -71,6 +77,7 @@ private:
     std::uint16_t port_ = 0;
     std::string listenAddress_;
     int lastError_ = 0;
+    std::uint64_t bytesRead_ = 0;
     bool winsockStarted_ = false;
     // Keyed by socket: a message for a socket no longer here is ignored.
     std::unordered_map<SOCKET, Connection> connections_;
