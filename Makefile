@@ -2,7 +2,7 @@
 PRESET ?= dev
 FUZZ_SECONDS ?= 60
 
-.PHONY: run test build deps test-asan fuzz windows windows-deps test-windows ci screenshots bench clean
+.PHONY: run test build deps test-asan fuzz windows windows-deps test-windows ci screenshots screenshots-windows bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -51,6 +51,11 @@ ci: test test-asan fuzz test-windows
 screenshots: build
 	@scripts/install-deps.sh xvfb x11-utils xdotool imagemagick
 	scripts/screenshots.sh build/$(PRESET)
+
+# The Windows program's screenshots, under Wine in a network namespace of their own (needs root).
+screenshots-windows: windows
+	@scripts/install-deps.sh xvfb x11-utils xdotool imagemagick iproute2
+	unshare -n scripts/windows-screenshots.sh build/mingw/veltrano.exe
 
 bench:
 	bench/run.sh

@@ -174,6 +174,8 @@ void MainWindow::startAddressWorker() {
 }
 
 void MainWindow::onAddressesListed() {
+    // Appending scrolled the box to the guide's end: the addresses, first, are what to read.
+    SendMessageW(controls_.find(control::kInfoBox), WM_VSCROLL, SB_TOP, 0);
     for (const Text& line : notices_.onAddressesListed()) appendText(line);
     if (options_.onAddressesListed) options_.onAddressesListed();
 }
