@@ -147,17 +147,22 @@ Win32Endpoint::Drained Win32Endpoint::drain(Connection& connection) {
 }
 
 void Win32Endpoint::onReadable(SOCKET socket) {
-    Connection& connection = connections_.at(socket);
-    // One recv per message: Winsock posts FD_READ again while data remains, so other window
-    // messages are served between the pieces of a large photo.
-    std::string buffer(kReadChunkBytes, '\0');
-    const int got = recv(socket, buffer.data(), int(buffer.size()), 0);
-    if (got <= 0) return;  // nothing after all, or the close that FD_CLOSE will report
-    buffer.resize(std::size_t(got));
-    bytesRead_ += std::uint64_t(got);
-    const ConnectionId id = connection.id;
-    events_.receive(id, std::move(buffer));
-    armHoldTimer(id);
+    // A few reads per message: each message costs a round trip through Wine's server, yet the
+    // bound keeps other window messages served between the pieces of a large photo. Winsock
+    // posts FD_READ again while data remains.
+    for (int read = 0; read < kReadsPerMessage; ++read) {
+        const auto found = connections_.find(socket);
+        if (found == connections_.end()) return;  // a handler's nested loop saw it close
+        const ConnectionId id = found->second.id;
+        std::string buffer(kReadChunkBytes, '\0');
+        const int got = recv(socket, buffer.data(), int(buffer.size()), 0);
+        if (got <= 0) return;  // nothing more for now, or the close that FD_CLOSE will report
+        buffer.resize(std::size_t(got));
+        bytesRead_ += std::uint64_t(got);
+        events_.receive(id, std::move(buffer));
+        armHoldTimer(id);
+        if (got < kReadChunkBytes) return;
+    }
 }
 
 void Win32Endpoint::armHoldTimer(ConnectionId id) {

@@ -23,6 +23,7 @@ using Window = UniqueHandle<HWND, DestroyWindow, nullptr>;
 class Win32Endpoint final : public Endpoint {
 public:
     static constexpr int kReadChunkBytes = 64 * 1024;
+    static constexpr int kReadsPerMessage = 16;
 
     Win32Endpoint();
     Win32Endpoint(const Win32Endpoint&) = delete;

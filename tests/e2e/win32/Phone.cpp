@@ -1,7 +1,8 @@
 // The phone's side of the end-to-end test of veltrano.exe, run under Wine beside it: writes the
 // receive table's files into an outbox folder and sends each to 127.0.0.1:3456 as the phone does:
 // "STAT||" and the percent-encoded UTF-8 name, the bytes, "END||", each marker alone between
-// short pauses. Prints the ANSI code page and the transfer's figures.
+// short pauses. Prints the ANSI code page and the transfer's figures. With a size in MiB as well,
+// sends one file of that size instead (the throughput benchmark).
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -108,12 +109,18 @@ SOCKET connectWhenListening() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: phone OUTBOX-FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: phone OUTBOX-FOLDER [MIB]\n");
         return 2;
     }
     std::printf("ANSI code page %u\n", GetACP());
-    const std::vector<Photo> photos = receiveTable();
+    std::vector<Photo> photos;
+    if (argc == 3) {
+        std::mt19937 random(11);
+        photos.push_back({"big.bin", photoLikeBytes(std::size_t(_wtoi(argv[2])) << 20, random)});
+    } else {
+        photos = receiveTable();
+    }
     for (const Photo& photo : photos) {
         if (!writeFile(std::wstring(argv[1]) + L"\\" + veltrano::utf8ToWide(photo.name),
                        photo.bytes)) {
@@ -128,6 +135,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "nothing listens on 127.0.0.1:3456\n");
         return 1;
     }
+    std::printf("connected\n");
+    std::fflush(stdout);
     const ULONGLONG start = GetTickCount64();
     std::size_t total = 0;
     for (const Photo& photo : photos) {
