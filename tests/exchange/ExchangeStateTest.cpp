@@ -122,14 +122,17 @@ TEST(ExchangeState, StoresEachAnnouncedFileWithTheBytesThatFollowIt) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        test::TempDir dir;
+        // A Chinese folder: the hook hands over code page 936 text, not the system's bytes.
+        test::TempDir root;
+        const auto dir = root.path() / test::utf8Path("班级照片");
+        std::filesystem::create_directory(dir);
         for (const auto& [name, bytes] : c.before)
-            test::writeFile(dir.path() / test::utf8Path(name), bytes);
+            test::writeFile(dir / test::utf8Path(name), bytes);
         DiskFileStore store;
-        Receiver receiver(store, dir.path().string());
+        Receiver receiver(store, test::directoryText(dir));
         for (const auto& message : c.messages) receiver.receive(message);
         store.close(receiver.state.openFile());
-        EXPECT_EQ(test::filesIn(dir.path()), c.after);
+        EXPECT_EQ(test::filesIn(dir), c.after);
         EXPECT_EQ(receiver.state.receivedCount(), c.count);
         EXPECT_EQ(receiver.shownCounts.size(), std::size_t(c.count));
         if (!receiver.shownCounts.empty()) {
@@ -163,7 +166,7 @@ TEST(ExchangeState, NamesNeverReachOutsideTheReceiveDirectory) {
         const auto inbox = root.path() / "inbox";
         std::filesystem::create_directories(inbox / "a");
         DiskFileStore store;
-        Receiver receiver(store, inbox.string());
+        Receiver receiver(store, test::directoryText(inbox));
         receiver.receive(std::string("STAT||") + c.announced);
         receiver.receive("payload");
         store.close(receiver.state.openFile());
@@ -191,7 +194,7 @@ TEST(ExchangeState, APlantedSymbolicLinkIsNeitherFollowedNorEmptied) {
     std::filesystem::create_symlink(root.path() / "precious.txt", inbox / "evil.jpg");
 
     DiskFileStore store;
-    Receiver receiver(store, inbox.string());
+    Receiver receiver(store, test::directoryText(inbox));
     receiver.receive("STAT||evil.jpg");
     receiver.receive("overwrite");
 
@@ -207,7 +210,7 @@ TEST(ExchangeState, WindowsJoinsWithBackslashAndRefusesDeviceNames) {
     test::TempDir dir;
     DiskFileStore store;
     // A directory typed with its closing backslash, as "D:\\" is.
-    Receiver receiver(store, dir.path().string() + "\\");
+    Receiver receiver(store, test::directoryText(dir.path()) + "\\");
     for (const char* refused : {"CON", "nul.txt", "COM1.jpg", "LPT9", "a.", "b ", "ab:stream"}) {
         SCOPED_TRACE(refused);
         receiver.receive(std::string("STAT||") + refused);
@@ -225,14 +228,14 @@ TEST(ExchangeState, WindowsJoinsWithBackslashAndRefusesDeviceNames) {
 TEST(ExchangeState, AMissingDirectoryIsReportedAndTheNextFileStillArrives) {
     test::TempDir root;
     DiskFileStore store;
-    Receiver receiver(store, (root.path() / "missing").string());
+    Receiver receiver(store, test::directoryText(root.path() / "missing"));
     receiver.receive("STAT||a.jpg");
     receiver.receive("lost");
     ASSERT_EQ(receiver.problems.size(), 1u);
     EXPECT_EQ(receiver.problems[0].reason, std::errc::no_such_file_or_directory);
 
     // The directory is read again at each start of a file.
-    receiver.directory = root.path().string();
+    receiver.directory = test::directoryText(root.path());
     receiver.receive("STAT||b.jpg");
     receiver.receive("kept");
     store.close(receiver.state.openFile());

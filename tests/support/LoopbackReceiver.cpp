@@ -10,7 +10,7 @@ namespace veltrano::test {
 
 LoopbackReceiver::LoopbackReceiver()
     : exchange(endpoint, files,
-               {[this] { return directory_.string(); },
+               {[this] { return directoryText(directory_); },
                 {},
                 [this](const FileProblem& problem) { problems.push_back(problem); }}),
       directory_(inbox.path()) {

@@ -5,7 +5,13 @@
 #include <random>
 #include <stdexcept>
 
+#include "text/CodePage.h"
+
 namespace veltrano::test {
+
+Text directoryText(const std::filesystem::path& path) {
+    return wideToCodePage936(WideText(path.u16string()));
+}
 
 TempDir::TempDir() {
     std::random_device random;

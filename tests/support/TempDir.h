@@ -4,6 +4,8 @@
 #include <map>
 #include <string>
 
+#include "text/Text.h"
+
 namespace veltrano::test {
 
 // A fresh directory for one test, removed with everything in it afterwards.
@@ -22,6 +24,9 @@ private:
 
 // A path from UTF-8 bytes, whatever the system's own encoding.
 std::filesystem::path utf8Path(const std::string& utf8);
+
+// A directory as the program's hooks hand it over: code page 936 text, not the system's bytes.
+Text directoryText(const std::filesystem::path& path);
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& bytes);
