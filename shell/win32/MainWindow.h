@@ -14,7 +14,7 @@
 #include "shell/Notices.h"
 #include "shell/StartUp.h"
 #include "shell/win32/RenderedControls.h"
-#include "shell/win32/Win32Endpoint.h"
+#include "endpoint/Win32Endpoint.h"
 
 namespace veltrano {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "shell/Layout.h"
-#include "shell/win32/Handle.h"
+#include "exchange/UniqueHandle.h"
 
 namespace veltrano {
 

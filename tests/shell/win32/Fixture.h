@@ -9,8 +9,8 @@
 #include "shell/Layout.h"
 #include "shell/win32/MainWindow.h"
 #include "shell/win32/Wide.h"
-#include "tests/shell/win32/LoopbackPhone.h"
-#include "tests/shell/win32/Pump.h"
+#include "tests/support/win32/LoopbackPhone.h"
+#include "tests/support/win32/Pump.h"
 
 namespace veltrano::test {
 

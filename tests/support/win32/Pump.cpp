@@ -1,4 +1,4 @@
-#include "tests/shell/win32/Pump.h"
+#include "tests/support/win32/Pump.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "shell/win32/Win32Endpoint.h"
+#include "endpoint/Win32Endpoint.h"
 
 #include <ws2tcpip.h>
 

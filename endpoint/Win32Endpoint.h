@@ -9,7 +9,7 @@
 
 #include "endpoint/ConnectionEvents.h"
 #include "exchange/Endpoint.h"
-#include "shell/win32/Handle.h"
+#include "exchange/UniqueHandle.h"
 
 namespace veltrano {
 

@@ -1,4 +1,4 @@
-#include "tests/shell/win32/LoopbackPhone.h"
+#include "tests/support/win32/LoopbackPhone.h"
 
 #include <ws2tcpip.h>
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "shell/win32/Win32Endpoint.h"
-#include "tests/shell/win32/LoopbackPhone.h"
-#include "tests/shell/win32/Pump.h"
+#include "endpoint/Win32Endpoint.h"
+#include "tests/support/win32/LoopbackPhone.h"
+#include "tests/support/win32/Pump.h"
 
 namespace veltrano {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/win32/Win32Endpoint.h"
+#include "endpoint/Win32Endpoint.h"
 
 namespace veltrano::test {
 
