@@ -33,6 +33,33 @@ TEST(Win32MainWindow, StartsListeningWithTheDefaultsAndFillsTheInformationBox) {
               L"2.将本机IP填写到手机端软件的地址框,并点击'连接'按钮");
 }
 
+TEST(Win32MainWindow, StaysResponsiveWhileTheAddressesAreLookedUp) {
+    // The look-up is held until the end of the test, whatever happens in between. The event is
+    // never closed: the detached worker may still be waiting on it.
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    struct Release {
+        HANDLE event;
+        ~Release() { SetEvent(event); }
+    } releaseAtEnd{release};
+    MainWindow::Options options;
+    options.listAddresses = [release] {
+        WaitForSingleObject(release, 30000);
+        return std::vector<std::string>{"192.168.1.5"};
+    };
+    Win32Fixture f(options);
+    f.window.onMainWindowCreated();  // returns although the look-up is held up
+
+    // The window still answers its user meanwhile.
+    f.click(control::kSendRosterButton);
+    EXPECT_EQ(f.messages.size(), 1u);
+    EXPECT_FALSE(f.addressesListed);
+
+    SetEvent(release);
+    EXPECT_TRUE(pumpUntil([&] { return f.addressesListed; }));
+    pumpUntil([] { return false; }, 50);
+    EXPECT_EQ(f.text(control::kInfoBox).rfind(L"本机IP：192.168.1.5\r\n", 0), 0u);
+}
+
 TEST(Win32MainWindow, TheInformationBoxTakesMoreThanThirtyThousandCharacters) {
     // The edit box's default limit would silently cut the appends at 30 000 characters.
     std::vector<std::string> many;
