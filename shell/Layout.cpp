@@ -86,7 +86,7 @@ constexpr std::array kMainControls = {
                .parent = "",
                .rect = {13, 15, 80, 24},
                .caption = "提示：",
-               .font = FontSpec{"宋体", 16, true}},
+               .font = FontStyle{"宋体", 16, true}},
 };
 
 constexpr std::array kChooserControls = {

@@ -33,7 +33,7 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
-struct FontSpec {
+struct FontStyle {
     std::string_view family;  // UTF-8
     int pixelHeight;
     bool gb2312;  // the font's character set
@@ -48,7 +48,7 @@ struct ControlRow {
     std::string_view caption = {};
     std::optional<Rgb> textColour = {};
     std::optional<Rgb> background = {};
-    std::optional<FontSpec> font = {};
+    std::optional<FontStyle> font = {};
     bool readOnly = false;
     bool verticalScrollBar = false;
 };

@@ -25,15 +25,14 @@ HeadlessReceiver::HeadlessReceiver(QObject* parent)
     : QObject(parent), endpoint_(new ServerEndpoint(this)) {
     exchange_ = std::make_unique<ExchangeState>(
         *endpoint_, files_,
-        ExchangeHooks{
-            [] { return toText(QString::fromStdString(defaultReceiveDirectory())); },
-            [](const Text& count) {
-                printLine(stdout, QStringLiteral("收到文件个数: ") + toQString(count));
-            },
-            [](const FileProblem& problem) {
-                printLine(stderr,
-                          QString::fromStdString(fileProblemNotice(problem, systemMessage)));
-            }});
+        ExchangeHooks{[] { return toText(QString::fromStdString(defaultReceiveDirectory())); },
+                      [](const Text& count) {
+                          printLine(stdout, QStringLiteral("收到文件个数: ") + toQString(count));
+                      },
+                      [](const FileProblem& problem) {
+                          printLine(stderr, QString::fromStdString(
+                                                fileProblemNotice(problem, systemMessage)));
+                      }});
 }
 
 HeadlessReceiver::~HeadlessReceiver() = default;

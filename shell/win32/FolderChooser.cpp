@@ -131,8 +131,8 @@ private:
 
     void fillDrives() {
         CurrentDirectoryKept kept;
-        std::wstring spec = L"*.*";
-        DlgDirListComboBoxW(dialog_, spec.data(), id(control::kChooserDrives), 0,
+        std::wstring pattern = L"*.*";
+        DlgDirListComboBoxW(dialog_, pattern.data(), id(control::kChooserDrives), 0,
                             DDL_DRIVES | DDL_EXCLUSIVE);
     }
 
@@ -141,10 +141,10 @@ private:
     void setCurrentDirectory(const std::wstring& path) {
         current_ = path.empty() ? path : fullPath(path);
         CurrentDirectoryKept kept;
-        std::wstring spec = current_;
-        if (!spec.empty() && spec.back() != L'\\') spec += L'\\';
-        spec += L"*.*";
-        if (!DlgDirListW(dialog_, spec.data(), id(control::kChooserDirectories), 0,
+        std::wstring pattern = current_;
+        if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+        pattern += L"*.*";
+        if (!DlgDirListW(dialog_, pattern.data(), id(control::kChooserDirectories), 0,
                          DDL_DIRECTORY | DDL_EXCLUSIVE)) {
             SendDlgItemMessageW(dialog_, id(control::kChooserDirectories), LB_RESETCONTENT, 0, 0);
         }

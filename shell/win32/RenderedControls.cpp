@@ -48,12 +48,12 @@ HFONT createMessageFont() {
     return nullptr;
 }
 
-HFONT createFont(const FontSpec& spec) {
+HFONT createFont(const FontStyle& style) {
     LOGFONTW font{};
-    font.lfHeight = -spec.pixelHeight;  // the characters' height, without internal leading
+    font.lfHeight = -style.pixelHeight;  // the characters' height, without internal leading
     font.lfWeight = FW_NORMAL;
-    font.lfCharSet = spec.gb2312 ? GB2312_CHARSET : DEFAULT_CHARSET;
-    const std::wstring family = utf8ToWide(spec.family);
+    font.lfCharSet = style.gb2312 ? GB2312_CHARSET : DEFAULT_CHARSET;
+    const std::wstring family = utf8ToWide(style.family);
     wcsncpy(font.lfFaceName, family.c_str(), LF_FACESIZE - 1);
     return CreateFontIndirectW(&font);
 }
