@@ -2,6 +2,8 @@
 
 #include <ws2tcpip.h>
 
+#include <utility>
+
 namespace veltrano {
 namespace {
 
@@ -100,6 +102,11 @@ void Win32Endpoint::onSocketMessage(SOCKET socket, WORD event, WORD) {
     }
     // A message posted before its socket was closed finds no connection and is ignored.
     if (!connections_.contains(socket)) return;
+    // The arrival's handler runs a nested message loop: this waits until it is done.
+    if (socket == accepting_) {
+        deferredEvents_ |= event;
+        return;
+    }
     switch (event) {
         case FD_READ:
             onReadable(socket);
@@ -125,11 +132,19 @@ void Win32Endpoint::onAccept() {
         return;
     }
     const SOCKET handle = socket.get();
-    // The record exists before the arrival is delivered, so a send from its handler finds it.
     auto& connection = connections_[handle];
     connection.socket = std::move(socket);
-    connection.id = 0;
+    // Its id is known once the arrival has been delivered; meanwhile it is the one being accepted.
+    // A nested loop in an arrival's handler may accept another connection meanwhile.
+    const SOCKET outer = std::exchange(accepting_, handle);
+    const WORD outerDeferred = std::exchange(deferredEvents_, WORD(0));
     connection.id = events_.arrive(addressText(peer));
+    const WORD deferred = std::exchange(deferredEvents_, outerDeferred);
+    accepting_ = outer;
+    // Winsock posts no further FD_READ until this one has been answered with a recv.
+    for (const WORD event : {WORD(FD_READ), WORD(FD_WRITE), WORD(FD_CLOSE)}) {
+        if (deferred & event) onSocketMessage(handle, event, 0);
+    }
 }
 
 Win32Endpoint::Drained Win32Endpoint::drain(Connection& connection) {
@@ -220,6 +235,8 @@ Win32Endpoint::Connection* Win32Endpoint::byId(ConnectionId id) {
     for (auto& [socket, connection] : connections_) {
         if (connection.id == id) return &connection;
     }
+    // A send from the arrival's own handler: the only live id without a connection is its.
+    if (accepting_ != INVALID_SOCKET) return &connections_.at(accepting_);
     return nullptr;
 }
 

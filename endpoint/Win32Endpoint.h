@@ -80,6 +80,8 @@ private:
     int lastError_ = 0;
     std::uint64_t bytesRead_ = 0;
     bool winsockStarted_ = false;
+    SOCKET accepting_ = INVALID_SOCKET;
+    WORD deferredEvents_ = 0;  // what came for it meanwhile
     // Keyed by socket: a message for a socket no longer here is ignored.
     std::unordered_map<SOCKET, Connection> connections_;
     ConnectionEvents events_;

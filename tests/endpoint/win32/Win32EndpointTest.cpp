@@ -28,7 +28,11 @@ class RecordingListener final : public EndpointListener {
 public:
     explicit RecordingListener(Win32Endpoint& endpoint) : endpoint_(endpoint) {}
 
-    void onClientArrived() override { record('A', endpoint_.takeClientAddress(), {}); }
+    void onClientArrived() override {
+        const Text address = endpoint_.takeClientAddress();
+        record('A', address, {});
+        if (duringArrival) duringArrival(address);
+    }
     void onDataArrived() override {
         record('D', endpoint_.takeClientAddress(), endpoint_.takeData());
     }
@@ -47,6 +51,7 @@ public:
     int deepest = 0;
     // Run inside the first data event, as a message box's modal loop would.
     std::function<void()> duringFirstData;
+    std::function<void(const Text&)> duringArrival;
 
 private:
     void record(char kind, Text address, Bytes data) {
@@ -138,6 +143,26 @@ TEST(Win32Endpoint, SendsToTheNamedClientAndQuietlyToNoOne) {
     f.endpoint.sendData(address, "gone");  // nothing to send to, nothing happens
     auto [next, nextAddress] = f.connect();
     EXPECT_EQ(next->available(), "");
+}
+
+TEST(Win32Endpoint, AnArrivalsOwnHandlerCanSendAndRunAModalLoop) {
+    // The connection had no id until its arrival was delivered: a send from that handler went
+    // nowhere, and bytes read meanwhile were dropped.
+    EndpointFixture f;
+    bool sent = false;
+    f.listener.duringArrival = [&](const Text& address) {
+        sent = f.endpoint.sendData(address, "hello");
+        pumpUntil([] { return false; }, 300);
+    };
+    LoopbackPhone phone(f.endpoint.serverPort());
+    ASSERT_TRUE(phone.connected());
+    ASSERT_TRUE(phone.send("early bytes"));
+    ASSERT_TRUE(pumpUntil([&] { return !f.listener.events.empty(); }));
+    const Text address = f.listener.events.front().address;
+    EXPECT_TRUE(pumpUntil([&] { return f.listener.dataFrom(address) == "early bytes"; }));
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(phone.receive(5), "hello");
+    EXPECT_EQ(f.listener.deepest, 1);
 }
 
 TEST(Win32Endpoint, ReportsAPortThatIsTaken) {
