@@ -18,6 +18,10 @@ QString reasonText(const std::error_code& reason) {
                 return QStringLiteral("同名的不是普通文件");
             case FileError::NoDirectory:
                 return QStringLiteral("没有填写接收目录");
+            case FileError::DirectoryGone:
+                return QStringLiteral("接收目录已被删除或移动");
+            case FileError::FileGone:
+                return QStringLiteral("正在接收的文件已被删除或移走");
         }
     }
     const std::array<std::pair<std::errc, const char16_t*>, 10> known = {{
