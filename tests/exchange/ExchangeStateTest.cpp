@@ -148,17 +148,19 @@ TEST(ExchangeState, NamesAreStoredInTheirOwnCharactersAndShownIn936) {
         const char* name;
         const char* announced;  // percent-encoded UTF-8, as the phone sends it
         const char* stored;     // UTF-8
-        const char* shown;      // code page 936; nullptr where the fallback is the platform's own
+        // Code page 936; nullptr where the fallback is the platform's own (one "?" per character
+        // with ICU, one per UTF-16 unit on Windows).
+        const char* shown;
     };
     const std::vector<NameCase> cases = {
-        {"emoji", "%F0%9F%98%80.jpg", "\xF0\x9F\x98\x80.jpg", "?.jpg"},
-        {"the next emoji", "%F0%9F%98%81.jpg", "\xF0\x9F\x98\x81.jpg", "?.jpg"},
+        {"emoji", "%F0%9F%98%80.jpg", "\xF0\x9F\x98\x80.jpg", nullptr},
+        {"the next emoji", "%F0%9F%98%81.jpg", "\xF0\x9F\x98\x81.jpg", nullptr},
         {"Korean", "%ED%95%9C%EA%B5%AD.jpg", "\xED\x95\x9C\xEA\xB5\xAD.jpg", "??.jpg"},
         {"thorn", "%C3%9E.jpg", "\xC3\x9E.jpg", nullptr},
         {"broken bar", "%C2%A6.jpg", "\xC2\xA6.jpg", nullptr},
         {"Chinese", "%E5%BC%A0%E4%B8%89.jpg", "\xE5\xBC\xA0\xE4\xB8\x89.jpg",
          "\xD5\xC5\xC8\xFD.jpg"},
-        {"emoji behind a parent", "..%2F%F0%9F%98%82.jpg", "\xF0\x9F\x98\x82.jpg", "../?.jpg"},
+        {"emoji behind a parent", "..%2F%F0%9F%98%82.jpg", "\xF0\x9F\x98\x82.jpg", nullptr},
     };
     test::TempDir root;
     const auto inbox = root.path() / "inbox";
