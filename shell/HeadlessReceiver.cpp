@@ -26,7 +26,7 @@ HeadlessReceiver::HeadlessReceiver(QObject* parent)
             [](const Text& count) {
                 printLine(stdout, QStringLiteral("收到文件个数: ") + toQString(count));
             },
-            [](const FileProblem& problem) { printLine(stderr, fileProblemNotice(problem)); }});
+            [this](const FileProblem& problem) { printNotice(fileProblemNotice(problem)); }});
 }
 
 HeadlessReceiver::~HeadlessReceiver() = default;
@@ -34,8 +34,8 @@ HeadlessReceiver::~HeadlessReceiver() = default;
 bool HeadlessReceiver::start() {
     endpoint_->setPort(kExchangePort);
     if (!endpoint_->start()) {
-        printLine(stderr, listenFailureNotice(kExchangePort, endpoint_->addressInUse(),
-                                              endpoint_->errorString()));
+        printNotice(listenFailureNotice(kExchangePort, endpoint_->addressInUse(),
+                                        toText(endpoint_->errorString())));
         return false;
     }
     printLine(stdout, QStringLiteral("No display found: running without a window. Receiving on "
@@ -43,6 +43,13 @@ bool HeadlessReceiver::start() {
                           .arg(kExchangePort)
                           .arg(defaultReceiveDirectory()));
     return true;
+}
+
+void HeadlessReceiver::printNotice(const Text& notice) {
+    const std::uint64_t count = notices_.add(notice);
+    if (NoticeLog::worthPrinting(count)) {
+        printLine(stderr, toQString(NoticeLog::lineFor(notice, count)));
+    }
 }
 
 void HeadlessReceiver::releaseExchangeState() {

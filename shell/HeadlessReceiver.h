@@ -5,6 +5,7 @@
 
 #include "exchange/DiskFileStore.h"
 #include "exchange/ExchangeState.h"
+#include "shell/NoticeLog.h"
 
 namespace veltrano {
 
@@ -24,7 +25,11 @@ public:
     void releaseExchangeState();
 
 private:
+    // A notice printed the first time and then ever more rarely while it repeats.
+    void printNotice(const Text& notice);
+
     ServerEndpoint* endpoint_;
+    NoticeLog notices_;
     DiskFileStore files_;
     std::unique_ptr<ExchangeState> exchange_;
 };

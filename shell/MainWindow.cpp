@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
+#include <chrono>
 #include <system_error>
 
 #include "endpoint/ServerEndpoint.h"
@@ -18,6 +20,8 @@
 
 namespace veltrano {
 namespace {
+
+constexpr std::chrono::milliseconds kRenderInterval{50};
 
 void setTextColour(QWidget* widget, QPalette::ColorRole role, QColor colour) {
     QPalette palette = widget->palette();
@@ -44,7 +48,12 @@ Text rosterFromBox(const QString& content) {
 MainWindow::MainWindow() : MainWindow(Options{}) {}
 
 MainWindow::MainWindow(Options options)
-    : options_(std::move(options)), endpoint_(new ServerEndpoint(this)) {
+    : options_(std::move(options)),
+      endpoint_(new ServerEndpoint(this)),
+      renderTimer_(new QTimer(this)) {
+    renderTimer_->setSingleShot(true);
+    renderTimer_->setInterval(kRenderInterval);
+    connect(renderTimer_, &QTimer::timeout, this, &MainWindow::render);
     if (!options_.listAddresses) options_.listAddresses = reachableIpv4Addresses;
     if (!options_.showMessage) {
         options_.showMessage = [this](const Text& text) { showMessageBox(this, text); };
@@ -118,7 +127,7 @@ void MainWindow::onMainWindowCreated() {
     endpoint_->setListenAddress(options_.listenAddress);
     if (!endpoint_->start()) {
         appendNotice(listenFailureNotice(options_.port, endpoint_->addressInUse(),
-                                         endpoint_->errorString()));
+                                         toText(endpoint_->errorString())));
     }
     setReceiveDirectoryText(defaultReceiveDirectory());
     try {
@@ -134,27 +143,35 @@ void MainWindow::onMainWindowCreated() {
 }
 
 void MainWindow::onAddressesListed() {
-    addressesDone_ = true;
-    for (const QString& notice : std::exchange(pendingNotices_, {})) appendNotice(notice);
+    render();
     emit addressesListed();
 }
 
 void MainWindow::appendText(const Text& text) {
     QMetaObject::invokeMethod(
-        infoBox_,
-        [box = infoBox_, shown = forDisplay(text)] {
-            box->moveCursor(QTextCursor::End);
-            box->insertPlainText(shown);
+        this,
+        [this, text] {
+            addressText_ += text;
+            scheduleRender();
         },
         Qt::AutoConnection);
 }
 
-void MainWindow::appendNotice(const QString& notice) {
-    if (!addressesDone_) {
-        pendingNotices_.append(notice);
-        return;
-    }
-    appendText("\r\n" + toText(notice));
+void MainWindow::appendNotice(const Text& notice) {
+    notices_.add(notice);
+    scheduleRender();
+}
+
+void MainWindow::scheduleRender() {
+    if (!renderTimer_->isActive()) renderTimer_->start();
+}
+
+void MainWindow::render() {
+    renderTimer_->stop();
+    infoBox_->setPlainText(forDisplay(infoBoxText(addressText_, notices_)));
+    // The latest notice in view; the addresses are the first lines, a short scroll up.
+    infoBox_->moveCursor(QTextCursor::End);
+    infoBox_->ensureCursorVisible();
 }
 
 void MainWindow::onSendRosterClicked() {

@@ -10,12 +10,14 @@
 #include "exchange/DiskFileStore.h"
 #include "exchange/ExchangeState.h"
 #include "exchange/RosterPush.h"
+#include "shell/NoticeLog.h"
 #include "shell/ReceiveDirectory.h"
 
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 
 namespace veltrano {
 
@@ -67,7 +69,11 @@ private:
     void buildControls();
     void onAddressesListed();
     // A notice goes on a line of its own, after the address panel's text.
-    void appendNotice(const QString& notice);
+    void appendNotice(const Text& notice);
+    // Shows the address panel's text and the notices; at most every kRenderInterval, so a flood
+    // of notices costs the window a bounded amount of work.
+    void scheduleRender();
+    void render();
 
     Options options_;
     ServerEndpoint* endpoint_;
@@ -80,8 +86,9 @@ private:
     QPlainTextEdit* rosterBox_ = nullptr;
 
     std::thread addressWorker_;
-    bool addressesDone_ = false;
-    QStringList pendingNotices_;
+    Text addressText_;
+    NoticeLog notices_;
+    QTimer* renderTimer_ = nullptr;
 };
 
 }  // namespace veltrano

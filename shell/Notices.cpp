@@ -1,61 +1,96 @@
 #include "shell/Notices.h"
 
 #include <array>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "exchange/FileError.h"
-#include "shell/QtText.h"
+#include "text/CodePage.h"
 
 namespace veltrano {
 namespace {
 
-QString reasonText(const std::error_code& reason) {
+// The program's own texts are written here in UTF-8.
+Text fromUtf8(std::string_view utf8) {
+    return utf8ToCodePage936(Text(utf8));
+}
+
+// The operating system's message for a failure it reports.
+Text systemMessage(const std::error_code& reason) {
+#ifdef _WIN32
+    return wideToCodePage936(toWide(reason.message(), kCodePageAnsi, true));
+#else
+    return utf8ToCodePage936(reason.message());
+#endif
+}
+
+Text reasonText(const std::error_code& reason) {
     if (reason.category() == fileErrorCategory()) {
         switch (static_cast<FileError>(reason.value())) {
             case FileError::UnsafeName:
-                return QStringLiteral("文件名不安全，已拒绝");
+                return fromUtf8("文件名不安全，已拒绝");
             case FileError::NotRegularFile:
-                return QStringLiteral("同名的不是普通文件");
+                return fromUtf8("同名的不是普通文件");
             case FileError::NoDirectory:
-                return QStringLiteral("没有填写接收目录");
+                return fromUtf8("没有填写接收目录");
             case FileError::DirectoryGone:
-                return QStringLiteral("接收目录已被删除或移动");
+                return fromUtf8("接收目录已被删除或移动");
             case FileError::FileGone:
-                return QStringLiteral("正在接收的文件已被删除或移走");
+                return fromUtf8("正在接收的文件已被删除或移走");
         }
     }
-    const std::array<std::pair<std::errc, const char16_t*>, 10> known = {{
-        {std::errc::no_such_file_or_directory, u"接收目录不存在"},
-        {std::errc::not_a_directory, u"接收目录不是文件夹"},
-        {std::errc::permission_denied, u"没有写入权限"},
-        {std::errc::operation_not_permitted, u"没有写入权限"},
-        {std::errc::no_space_on_device, u"磁盘已满"},
-        {std::errc::read_only_file_system, u"磁盘是只读的"},
-        {std::errc::filename_too_long, u"文件名太长"},
-        {std::errc::too_many_symbolic_link_levels, u"同名的是符号链接，已拒绝"},
-        {std::errc::is_a_directory, u"同名的是文件夹"},
-        {std::errc::invalid_argument, u"文件名无效"},
+    const std::array<std::pair<std::errc, std::string_view>, 10> known = {{
+        {std::errc::no_such_file_or_directory, "接收目录不存在"},
+        {std::errc::not_a_directory, "接收目录不是文件夹"},
+        {std::errc::permission_denied, "没有写入权限"},
+        {std::errc::operation_not_permitted, "没有写入权限"},
+        {std::errc::no_space_on_device, "磁盘已满"},
+        {std::errc::read_only_file_system, "磁盘是只读的"},
+        {std::errc::filename_too_long, "文件名太长"},
+        {std::errc::too_many_symbolic_link_levels, "同名的是符号链接，已拒绝"},
+        {std::errc::is_a_directory, "同名的是文件夹"},
+        {std::errc::invalid_argument, "文件名无效"},
     }};
     for (const auto& [condition, text] : known) {
-        if (reason == condition) return QString::fromUtf16(text);
+        if (reason == condition) return fromUtf8(text);
     }
-    return QString::fromLocal8Bit(reason.message());
+    return systemMessage(reason);
+}
+
+bool isControl(char16_t c) {
+    return c < u' ' || c == u'\x7F';
 }
 
 }  // namespace
 
-QString fileProblemNotice(const FileProblem& problem) {
-    const QString name = toQString(problem.fileName);
-    const QString reason = reasonText(problem.reason);
-    if (problem.kind == FileProblem::Kind::CannotCreate) {
-        return QStringLiteral("无法保存文件“%1”：%2").arg(name, reason);
+Text shortenedName(const Text& name, std::size_t maxLength) {
+    // Characters, not bytes: a code page 936 character is never cut in two. Every one of them is a
+    // single UTF-16 unit.
+    WideText wide = codePage936ToWide(name);
+    for (char16_t& c : wide) {
+        if (isControl(c)) c = u'?';
     }
-    return QStringLiteral("写入文件“%1”失败：%2").arg(name, reason);
+    if (wide.size() > maxLength && maxLength >= 3) {
+        const std::size_t head = (maxLength - 1) / 2;
+        const std::size_t tail = maxLength - 1 - head;
+        wide = wide.substr(0, head) + u"…" + wide.substr(wide.size() - tail);
+    }
+    return wideToCodePage936(wide);
 }
 
-QString listenFailureNotice(quint16 port, bool addressInUse, const QString& systemReason) {
-    const QString reason = addressInUse ? QStringLiteral("端口已被其他程序占用") : systemReason;
-    return QStringLiteral("无法在端口%1接收文件：%2").arg(port).arg(reason);
+Text fileProblemNotice(const FileProblem& problem) {
+    const Text name = shortenedName(problem.fileName);
+    const Text reason = reasonText(problem.reason);
+    if (problem.kind == FileProblem::Kind::CannotCreate) {
+        return fromUtf8("无法保存文件“") + name + fromUtf8("”：") + reason;
+    }
+    return fromUtf8("写入文件“") + name + fromUtf8("”失败：") + reason;
+}
+
+Text listenFailureNotice(std::uint16_t port, bool addressInUse, const Text& systemReason) {
+    const Text reason = addressInUse ? fromUtf8("端口已被其他程序占用") : systemReason;
+    return fromUtf8("无法在端口") + std::to_string(port) + fromUtf8("接收文件：") + reason;
 }
 
 }  // namespace veltrano
