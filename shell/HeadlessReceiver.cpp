@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "endpoint/ServerEndpoint.h"
+#include "shell/AddressPanel.h"
 #include "shell/Notices.h"
 #include "shell/QtText.h"
 #include "shell/ReceiveDirectory.h"
@@ -42,6 +43,10 @@ bool HeadlessReceiver::start() {
                                      "port %1 into %2 (Ctrl+C stops).")
                           .arg(kExchangePort)
                           .arg(defaultReceiveDirectory()));
+    // Whoever started it over SSH needs the address to type into the phone, as the window shows.
+    Text panel;
+    listLocalAddresses(reachableIpv4Addresses, [&panel](const Text& text) { panel += text; });
+    printLine(stdout, toQString(panel).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     return true;
 }
 

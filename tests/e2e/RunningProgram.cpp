@@ -6,7 +6,8 @@
 
 namespace veltrano::test {
 
-RunningProgram::RunningProgram(const std::filesystem::path& home, bool withDisplay) {
+RunningProgram::RunningProgram(const std::filesystem::path& home, bool withDisplay,
+                               const QString& display) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), QString::fromStdString(home.string()));
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -14,6 +15,7 @@ RunningProgram::RunningProgram(const std::filesystem::path& home, bool withDispl
     }
     if (withDisplay)
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (!display.isEmpty()) environment.insert(QStringLiteral("DISPLAY"), display);
     process_.setProcessEnvironment(environment);
     process_.start(QStringLiteral(VELTRANO_PROGRAM), {});
 }

@@ -12,7 +12,9 @@ inline constexpr quint16 kExchangePort = 3456;
 // directory off Windows), ended when the test is done with it.
 class RunningProgram {
 public:
-    RunningProgram(const std::filesystem::path& home, bool withDisplay);
+    // `display`, when given, becomes the DISPLAY the program is started with.
+    RunningProgram(const std::filesystem::path& home, bool withDisplay,
+                   const QString& display = {});
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
