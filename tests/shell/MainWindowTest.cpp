@@ -210,7 +210,7 @@ TEST(MainWindow, AFloodOfRefusedNamesLeavesAShortBoxWithTheAddressesOnTop) {
     ASSERT_TRUE(waitUntil([&] { return f.window.exchangeState().receivedCount() == 200; }, 60000));
 
     const QString last = QStringLiteral(
-        "无法保存文件“samexxxxxxxxxxxxxxx…xxxxxxxxxxxxxxxx.jpg”：文件名太长（共100次）");
+        "无法保存文件“samexxxxxxxxxxxxxxx…xxxxxxxxxxxxxxxxxxxx”：文件名太长（共100次）");
     ASSERT_TRUE(waitUntil([&] { return f.infoText().endsWith(last); }))
         << f.infoText().toStdString();
     const QStringList lines = f.infoText().split(QLatin1Char('\n'));
