@@ -67,6 +67,15 @@ private:
     void onClientDeparted() override;
 
     void onNewConnection();
+    // Makes room for a connection just accepted: past the bound on connections, or with too few
+    // descriptors to spare, the least needed ones are let go. Accepting pauses when no
+    // descriptor can be freed (the toolkit's server would otherwise retry a failing accept
+    // without end) and resumes once there are some.
+    void makeRoom();
+    void onResumeCheck();
+    bool descriptorsToSpare() const;
+    // Closes a connection the program lets go; its departure is delivered.
+    void dropConnection(ConnectionId connection);
     void onSocketReadable(ConnectionId connection);
     void onHoldTimeout(ConnectionId connection);
     void onSocketDisconnected(ConnectionId connection);
@@ -78,6 +87,7 @@ private:
     EndpointListener* listener_ = nullptr;
     ConnectionEvents events_;
     QHash<ConnectionId, Connection> connections_;
+    QTimer* resumeTimer_;
     std::uint64_t bytesRead_ = 0;
 };
 

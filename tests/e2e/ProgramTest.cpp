@@ -6,11 +6,7 @@
 #include <filesystem>
 #include <random>
 
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "tests/e2e/RunningProgram.h"
 #include "tests/support/TempDir.h"
@@ -188,72 +184,6 @@ TEST(Program, AStopSignalClosesTheFileAndExitsWithZeroAndOneLastLine) {
         EXPECT_EQ(lines.value(lines.size() - 1), QString::fromLatin1(c.lastLine));
         EXPECT_EQ(veltrano::test::readFile(home.path() / "open.jpg"), photo);
     }
-}
-
-// Connections that connect and then say nothing, as a scan or a flood leaves them.
-class IdleConnections {
-public:
-    explicit IdleConnections(int count) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(veltrano::test::kExchangePort);
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        for (int i = 0; i < count; ++i) {
-            // Not waiting for each: the program may hold some in its backlog for a while.
-            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-            if (fd < 0) break;
-            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-            fds_.push_back(fd);
-        }
-    }
-    ~IdleConnections() {
-        for (const int fd : fds_) ::close(fd);
-    }
-    std::size_t size() const { return fds_.size(); }
-
-private:
-    std::vector<int> fds_;
-};
-
-// Under the usual limit of 1024 descriptors, 1060 idle connections kept a phone's file from
-// arriving, and when they closed the queued bytes became a wrong file with garbage in it.
-TEST(Program, APhoneGetsThroughMoreIdleConnectionsThanItHasDescriptors) {
-    constexpr int kIdle = 1060;
-    rlimit own{};
-    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &own), 0);
-    if (own.rlim_cur < 2 * kIdle) {
-        own.rlim_cur = std::min<rlim_t>(own.rlim_max, 4 * kIdle);
-        ::setrlimit(RLIMIT_NOFILE, &own);
-    }
-    if (own.rlim_cur < 2 * kIdle) GTEST_SKIP() << "the test itself needs more descriptors";
-
-    ASSERT_TRUE(veltrano::test::exchangePortIsFree())
-        << "port 3456 is in use: stop whatever holds it and run again";
-    veltrano::test::TempDir home;
-    RunningProgram program(home.path(), /*withDisplay=*/false, {}, /*descriptors=*/1024);
-    ASSERT_TRUE(program.process().waitForStarted(10000));
-    {
-        QTcpSocket probe;
-        ASSERT_TRUE(connectWhenListening(probe));
-    }
-    IdleConnections idle(kIdle);
-    ASSERT_EQ(idle.size(), std::size_t(kIdle));
-
-    QTcpSocket phone;
-    phone.connectToHost(QHostAddress::LocalHost, veltrano::test::kExchangePort);
-    std::string photo(200000, '\0');
-    std::mt19937 random(5);
-    for (auto& byte : photo) byte = static_cast<char>(random());
-    phone.write("STAT||phone.jpg");
-    // The phone pauses after its announcement; here until the program has taken it.
-    const auto stored = home.path() / "phone.jpg";
-    ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(stored); }, 30000));
-    phone.write(photo.data(), qint64(photo.size()));
-    EXPECT_TRUE(
-        waitUntil([&] { return std::filesystem::file_size(stored) == photo.size(); }, 30000));
-    EXPECT_EQ(program.process().state(), QProcess::Running);
-    EXPECT_EQ(veltrano::test::readFile(stored), photo);
-    EXPECT_EQ(veltrano::test::filesIn(home.path()).size(), 1u);
 }
 
 }  // namespace
