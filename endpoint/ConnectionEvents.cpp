@@ -43,12 +43,13 @@ void ConnectionEvents::flushHeld(ConnectionId connection) {
 // The splitter is done before any piece is delivered, so a handler may end the connection.
 void ConnectionEvents::postPieces(ConnectionId connection, std::vector<Bytes> pieces) {
     Record& record = records_.at(connection);
-    const Text address = record.address;
-    for (Bytes& piece : pieces) {
-        // The splitter begins every start-of-file piece with the marker itself.
+    // The splitter begins every start-of-file piece with the marker itself.
+    for (const Bytes& piece : pieces) {
         if (piece.starts_with(kStartOfFileMarker)) record.announced = true;
-        post({Event::Kind::Data, connection, address, std::move(piece)});
     }
+    // Delivering may end the connection and its record: nothing of it is used after this.
+    const Text address = record.address;
+    for (Bytes& piece : pieces) post({Event::Kind::Data, connection, address, std::move(piece)});
 }
 
 void ConnectionEvents::depart(ConnectionId connection) {
