@@ -17,7 +17,9 @@ namespace veltrano {
 // The listening TCP server on Qt's event loop. Each connection's bytes go through its own
 // splitter, so the listener sees the phone's pieces however the reads cut them. Clients are named
 // "ip:port" ("[ip]:port" for IPv6). Every event comes on the thread that owns the endpoint, one
-// at a time; the signals follow the listener's handling of each event, for those who watch.
+// at a time; the signals follow the listener's handling of each event, for those who watch. At
+// most ConnectionEvents::kMaxConnections connections are held; a new one past that, or when
+// descriptors run short, takes the place of the least needed.
 class ServerEndpoint final : public QObject, public Endpoint, private EndpointListener {
     Q_OBJECT
 
