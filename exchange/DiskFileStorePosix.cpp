@@ -64,6 +64,12 @@ std::optional<DiskFileStore::OpenFile> DiskFileStore::openNew(
                 error = refusalFor(existing.st_mode);
                 return std::nullopt;
             }
+            // A file the user made read-only stays, as it would if it were written in place.
+            if (::faccessat(directoryFd.get(), name.c_str(), W_OK, AT_EACCESS) != 0 &&
+                errno == EACCES) {
+                error = lastError();
+                return std::nullopt;
+            }
             if (::unlinkat(directoryFd.get(), name.c_str(), 0) != 0 && errno != ENOENT) {
                 error = lastError();
                 return std::nullopt;

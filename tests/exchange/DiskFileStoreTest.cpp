@@ -2,6 +2,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <array>
@@ -79,6 +80,21 @@ TEST(DiskFileStore, AnExistingNameIsReplacedNotCutThroughAHardLink) {
     EXPECT_EQ(test::readFile(outside), "keep me");
     EXPECT_EQ(std::filesystem::hard_link_count(outside), 1u);
     EXPECT_EQ(test::readFile(inbox / "a.jpg"), "photo");
+}
+
+TEST(DiskFileStore, AReadOnlyFileIsNotReplaced) {
+#ifndef _WIN32
+    if (::geteuid() == 0) GTEST_SKIP() << "root may write to any file";
+#endif
+    test::TempDir dir;
+    test::writeFile(dir.path() / "kept.jpg", "keep me");
+    std::filesystem::permissions(dir.path() / "kept.jpg", std::filesystem::perms::owner_read);
+    DiskFileStore store;
+    std::error_code error;
+    EXPECT_EQ(store.createAndOpen(dir.path(), "kept.jpg", error), 0);
+    EXPECT_EQ(error, std::errc::permission_denied) << error.message();
+    EXPECT_EQ(test::readFile(dir.path() / "kept.jpg"), "keep me");
+    std::filesystem::permissions(dir.path() / "kept.jpg", std::filesystem::perms::owner_all);
 }
 
 #ifndef _WIN32
