@@ -137,8 +137,7 @@ bool ServerEndpoint::descriptorsToSpare() const {
 
 void ServerEndpoint::makeRoom() {
     bool spare = descriptorsToSpare();
-    while (events_.size() >= ConnectionEvents::kMaxConnections ||
-           (!spare && events_.size() > 0)) {
+    while (events_.size() >= ConnectionEvents::kMaxConnections || (!spare && events_.size() > 0)) {
         const auto leastNeeded = events_.leastNeeded();
         if (!leastNeeded) break;
         dropConnection(*leastNeeded);
