@@ -186,4 +186,35 @@ TEST(Program, AStopSignalClosesTheFileAndExitsWithZeroAndOneLastLine) {
     }
 }
 
+// Without a display, 200 refused 64 KB names printed 12.8 MB: every notice held the whole name.
+TEST(Program, HeadlessNoticesOfAFloodStayShort) {
+    ASSERT_TRUE(veltrano::test::exchangePortIsFree())
+        << "port 3456 is in use: stop whatever holds it and run again";
+    veltrano::test::TempDir home;
+    RunningProgram program(home.path(), /*withDisplay=*/false);
+    ASSERT_TRUE(program.process().waitForStarted(10000));
+    QTcpSocket phone;
+    ASSERT_TRUE(connectWhenListening(phone));
+    const QByteArray filler(64 * 1024, 'x');
+    // Names that differ, then a run of one name.
+    for (int i = 0; i < 200; ++i) {
+        phone.write("STAT||" + (i < 100 ? QByteArray::number(i) : QByteArray("same")) + filler);
+    }
+    QString output;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            output += QString::fromUtf8(program.process().readAllStandardOutput());
+            return output.contains(QStringLiteral("收到文件个数: 200"));
+        },
+        60000));
+    ::kill(pid_t(program.process().processId()), SIGTERM);
+    ASSERT_TRUE(program.process().waitForFinished(10000));
+    const QStringList notices = QString::fromUtf8(program.process().readAllStandardError())
+                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // One line for each name that differs, then the run at 1, 2, 4, ... 64 times.
+    EXPECT_EQ(notices.size(), 100 + 7);
+    for (const QString& line : notices) EXPECT_LE(line.size(), 80) << line.toStdString();
+    EXPECT_TRUE(notices.value(notices.size() - 1).endsWith(QStringLiteral("（共64次）")));
+}
+
 }  // namespace
