@@ -2,11 +2,13 @@
 
 #include <utility>
 
+#include "exchange/Protocol.h"
+
 namespace veltrano {
 
 ConnectionId ConnectionEvents::arrive(Text address) {
     const ConnectionId connection = ++lastConnection_;
-    records_.emplace(connection, Record{address, {}});
+    records_.emplace(connection, Record{address, {}, false, false, ++activityClock_});
     post({Event::Kind::Arrived, connection, std::move(address), {}});
     return connection;
 }
@@ -14,6 +16,7 @@ ConnectionId ConnectionEvents::arrive(Text address) {
 void ConnectionEvents::receive(ConnectionId connection, Bytes read) {
     const auto found = records_.find(connection);
     if (found == records_.end() || found->second.departing || read.empty()) return;
+    found->second.lastHeard = ++activityClock_;
     std::vector<Bytes> pieces;
     const std::string_view whole(read);
     found->second.splitter.feed(whole, [&](std::string_view piece) {
@@ -39,7 +42,13 @@ void ConnectionEvents::flushHeld(ConnectionId connection) {
 
 // The splitter is done before any piece is delivered, so a handler may end the connection.
 void ConnectionEvents::postPieces(ConnectionId connection, std::vector<Bytes> pieces) {
-    const Text address = records_.at(connection).address;
+    Record& record = records_.at(connection);
+    // The splitter begins every start-of-file piece with the marker itself.
+    for (const Bytes& piece : pieces) {
+        if (piece.starts_with(kStartOfFileMarker)) record.announced = true;
+    }
+    // Delivering may end the connection and its record: nothing of it is used after this.
+    const Text address = record.address;
     for (Bytes& piece : pieces) post({Event::Kind::Data, connection, address, std::move(piece)});
 }
 
@@ -48,12 +57,30 @@ void ConnectionEvents::depart(ConnectionId connection) {
     if (found == records_.end() || found->second.departing) return;
     flushHeld(connection);
     found->second.departing = true;
+    ++departing_;
     post({Event::Kind::Departed, connection, found->second.address, {}});
 }
 
 const Text* ConnectionEvents::address(ConnectionId connection) const {
     const auto found = records_.find(connection);
     return found == records_.end() || found->second.departing ? nullptr : &found->second.address;
+}
+
+std::optional<ConnectionId> ConnectionEvents::leastNeeded() const {
+    std::optional<ConnectionId> chosen;
+    const Record* chosenRecord = nullptr;
+    for (const auto& [connection, record] : records_) {
+        if (record.departing) continue;
+        const bool better =
+            chosenRecord == nullptr || (record.announced == chosenRecord->announced
+                                            ? record.lastHeard < chosenRecord->lastHeard
+                                            : !record.announced);
+        if (better) {
+            chosen = connection;
+            chosenRecord = &record;
+        }
+    }
+    return chosen;
 }
 
 std::optional<ConnectionId> ConnectionEvents::find(const Text& address) const {
@@ -80,7 +107,10 @@ void ConnectionEvents::deliver(Event event) {
     const auto found = records_.find(event.connection);
     // Nothing of a connection is delivered after its departure.
     if (found == records_.end()) return;
-    if (event.kind == Event::Kind::Departed) records_.erase(found);
+    if (event.kind == Event::Kind::Departed) {
+        records_.erase(found);
+        --departing_;
+    }
     if (listener_ == nullptr) return;
     delivering_ = true;
     current_ = std::move(event);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <unordered_map>
@@ -22,6 +24,10 @@ public:
     // in two by the network.
     static constexpr std::chrono::milliseconds kHoldTimeout{30};
 
+    // The most connections held at once. A school has a few phones; a scan or a flood opens many
+    // more, and past this each new connection takes the place of the least needed one.
+    static constexpr std::size_t kMaxConnections = 256;
+
     void setListener(EndpointListener* listener) { listener_ = listener; }
 
     // A new connection: delivers its arrival.
@@ -33,6 +39,13 @@ public:
     void flushHeld(ConnectionId connection);
     // The connection has ended: delivers what was held, then its departure, and forgets it.
     void depart(ConnectionId connection);
+
+    // The connections not departing.
+    std::size_t size() const { return records_.size() - departing_; }
+    // The connection to let go to make room for another: of those that never announced a file,
+    // the one silent longest; when every one has announced, the one silent longest of all
+    // (a phone in the middle of a file is never silent for long). Nothing when there is none.
+    std::optional<ConnectionId> leastNeeded() const;
 
     const Text* address(ConnectionId connection) const;
     std::optional<ConnectionId> find(const Text& address) const;
@@ -46,7 +59,9 @@ private:
     struct Record {
         Text address;
         PieceSplitter splitter;
-        bool departing = false;  // its departure is on its way: it takes no more bytes
+        bool departing = false;       // its departure is on its way: it takes no more bytes
+        bool announced = false;       // it has sent a start of file
+        std::uint64_t lastHeard = 0;  // when it arrived or last sent bytes, on activityClock_
     };
     struct Event {
         enum class Kind { Arrived, Data, Departed } kind = Kind::Data;
@@ -62,6 +77,8 @@ private:
     EndpointListener* listener_ = nullptr;
     std::unordered_map<ConnectionId, Record> records_;
     ConnectionId lastConnection_ = 0;
+    std::uint64_t activityClock_ = 0;  // counts arrivals and reads: orders connections by silence
+    std::size_t departing_ = 0;
     std::deque<Event> waiting_;
     bool delivering_ = false;
     Event current_;

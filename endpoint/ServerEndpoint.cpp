@@ -3,9 +3,46 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <array>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
 
 namespace veltrano {
 namespace {
+
+// Kept free for files being received and the toolkit's own needs.
+constexpr int kSpareDescriptors = 16;
+constexpr std::chrono::milliseconds kResumeCheckInterval{100};
+
+// Whether the process could open `count` more descriptors, tried by copying `open`: the sockets
+// of a Unix process share its table of files, and Qt's server retries an accept that fails for
+// want of one without end.
+bool descriptorsToSpare(qintptr open, int count) {
+#ifdef Q_OS_UNIX
+    std::array<int, kSpareDescriptors> copies{};
+    int made = 0;
+    bool exhausted = false;
+    while (made < count && made < kSpareDescriptors) {
+        const int copy = ::fcntl(int(open), F_DUPFD_CLOEXEC, 0);
+        if (copy < 0) {
+            exhausted = errno == EMFILE || errno == ENFILE;
+            break;
+        }
+        copies[std::size_t(made++)] = copy;
+    }
+    for (int i = 0; i < made; ++i) ::close(copies[std::size_t(i)]);
+    return !exhausted;
+#else
+    Q_UNUSED(open);
+    Q_UNUSED(count);
+    return true;
+#endif
+}
 
 Text addressText(const QTcpSocket& socket) {
     QHostAddress host = socket.peerAddress();
@@ -21,9 +58,13 @@ Text addressText(const QTcpSocket& socket) {
 
 }  // namespace
 
-ServerEndpoint::ServerEndpoint(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
+ServerEndpoint::ServerEndpoint(QObject* parent)
+    : QObject(parent), server_(new QTcpServer(this)), resumeTimer_(new QTimer(this)) {
     events_.setListener(this);
     connect(server_, &QTcpServer::newConnection, this, &ServerEndpoint::onNewConnection);
+    resumeTimer_->setSingleShot(true);
+    resumeTimer_->setInterval(kResumeCheckInterval);
+    connect(resumeTimer_, &QTimer::timeout, this, &ServerEndpoint::onResumeCheck);
 }
 
 ServerEndpoint::~ServerEndpoint() {
@@ -90,8 +131,44 @@ void ServerEndpoint::onClientDeparted() {
     emit clientDeparted();
 }
 
+bool ServerEndpoint::descriptorsToSpare() const {
+    return veltrano::descriptorsToSpare(server_->socketDescriptor(), kSpareDescriptors);
+}
+
+void ServerEndpoint::makeRoom() {
+    bool spare = descriptorsToSpare();
+    while (events_.size() >= ConnectionEvents::kMaxConnections || (!spare && events_.size() > 0)) {
+        const auto leastNeeded = events_.leastNeeded();
+        if (!leastNeeded) break;
+        dropConnection(*leastNeeded);
+        spare = descriptorsToSpare();
+    }
+    if (!spare) {
+        server_->pauseAccepting();
+        resumeTimer_->start();
+    }
+}
+
+void ServerEndpoint::onResumeCheck() {
+    if (descriptorsToSpare()) {
+        server_->resumeAccepting();
+    } else {
+        resumeTimer_->start();
+    }
+}
+
+void ServerEndpoint::dropConnection(ConnectionId connection) {
+    const Connection found = connections_.take(connection);
+    if (found.socket == nullptr) return;
+    found.socket->disconnect(this);
+    found.socket->abort();
+    events_.depart(connection);
+    found.socket->deleteLater();
+}
+
 void ServerEndpoint::onNewConnection() {
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
+        makeRoom();
         socket->setReadBufferSize(kReadChunkBytes);
         auto* holdTimer = new QTimer(socket);
         holdTimer->setSingleShot(true);

@@ -17,7 +17,9 @@ namespace veltrano {
 // The listening TCP server on Qt's event loop. Each connection's bytes go through its own
 // splitter, so the listener sees the phone's pieces however the reads cut them. Clients are named
 // "ip:port" ("[ip]:port" for IPv6). Every event comes on the thread that owns the endpoint, one
-// at a time; the signals follow the listener's handling of each event, for those who watch.
+// at a time; the signals follow the listener's handling of each event, for those who watch. At
+// most ConnectionEvents::kMaxConnections connections are held; a new one past that, or when
+// descriptors run short, takes the place of the least needed.
 class ServerEndpoint final : public QObject, public Endpoint, private EndpointListener {
     Q_OBJECT
 
@@ -67,6 +69,15 @@ private:
     void onClientDeparted() override;
 
     void onNewConnection();
+    // Makes room for a connection just accepted: past the bound on connections, or with too few
+    // descriptors to spare, the least needed ones are let go. Accepting pauses when no
+    // descriptor can be freed (the toolkit's server would otherwise retry a failing accept
+    // without end) and resumes once there are some.
+    void makeRoom();
+    void onResumeCheck();
+    bool descriptorsToSpare() const;
+    // Closes a connection the program lets go; its departure is delivered.
+    void dropConnection(ConnectionId connection);
     void onSocketReadable(ConnectionId connection);
     void onHoldTimeout(ConnectionId connection);
     void onSocketDisconnected(ConnectionId connection);
@@ -78,6 +89,7 @@ private:
     EndpointListener* listener_ = nullptr;
     ConnectionEvents events_;
     QHash<ConnectionId, Connection> connections_;
+    QTimer* resumeTimer_;
     std::uint64_t bytesRead_ = 0;
 };
 

@@ -1,5 +1,7 @@
 #include "exchange/DiskFileStore.h"
 
+#include <utility>
+
 #include "exchange/FileError.h"
 
 namespace veltrano {
@@ -11,22 +13,38 @@ FileNumber DiskFileStore::createAndOpen(const std::filesystem::path& directory,
         error = FileError::NoDirectory;
         return 0;
     }
-    const auto handle = openNew(directory, name, error);
-    if (!handle) return 0;
+    auto opened = openNew(directory, name, error);
+    if (!opened) return 0;
     const FileNumber number = nextNumber_++;
-    handles_.emplace(number, *handle);
+    files_.emplace(number, std::move(*opened));
     return number;
 }
 
+std::error_code DiskFileStore::append(FileNumber file, std::string_view bytes) {
+    const auto found = files_.find(file);
+    if (found == files_.end()) return std::make_error_code(std::errc::bad_file_descriptor);
+    OpenFile& open = found->second;
+    if (open.lost) return open.lost;
+    // Bytes written to a file nobody can reach any more would be lost without a word.
+    if (const std::error_code gone = checkStillThere(open)) {
+        closeHandle(open.handle);
+        open.lost = gone;
+        return gone;
+    }
+    return writeAll(open.handle, bytes);
+}
+
 DiskFileStore::~DiskFileStore() {
-    for (const auto& [number, handle] : handles_) closeHandle(handle);
+    for (const auto& [number, open] : files_) {
+        if (!open.lost) closeHandle(open.handle);
+    }
 }
 
 void DiskFileStore::close(FileNumber file) {
-    const auto found = handles_.find(file);
-    if (found == handles_.end()) return;
-    closeHandle(found->second);
-    handles_.erase(found);
+    const auto found = files_.find(file);
+    if (found == files_.end()) return;
+    if (!found->second.lost) closeHandle(found->second.handle);
+    files_.erase(found);
 }
 
 }  // namespace veltrano

@@ -37,7 +37,7 @@ void ExchangeState::onDataArrived() {
     if (found & 1u) {
         Receiving& receiving = receiving_[connection];
         lastAnnouncer_ = connection;
-        startFile(receiving, utf8ToCodePage936(utf8), text.size());
+        startFile(receiving, utf8, text.size());
     } else if (!(found & 2u)) {
         // Content from a connection that has announced nothing goes nowhere.
         const auto sending = receiving_.find(connection);
@@ -58,14 +58,13 @@ FileNumber ExchangeState::openFile() const {
     return sending == receiving_.end() ? 0 : sending->second.file;
 }
 
-void ExchangeState::startFile(Receiving& receiving, const Text& decodedText,
-                              std::size_t announcedBytes) {
+void ExchangeState::startFile(Receiving& receiving, const Text& utf8, std::size_t announcedBytes) {
     closeFile(receiving);
     // Unsigned arithmetic: the count wraps instead of overflowing.
     receivedCount_ = static_cast<std::int32_t>(static_cast<std::uint32_t>(receivedCount_) + 1u);
     if (hooks_.showReceivedCount) hooks_.showReceivedCount(std::to_string(receivedCount_));
 
-    currentFileName_ = replaceAll(decodedText, kStartOfFileMarker, "");
+    currentFileName_ = replaceAll(utf8ToCodePage936(utf8), kStartOfFileMarker, "");
     receiving.fileName = currentFileName_;
     receiving.writeFailureReported = false;
 
@@ -74,7 +73,9 @@ void ExchangeState::startFile(Receiving& receiving, const Text& decodedText,
                std::make_error_code(std::errc::filename_too_long));
         return;
     }
-    const auto name = safeFileName(currentFileName_);
+    // On disk the name keeps the phone's own characters; the code page 936 form above, where
+    // characters it lacks become "?", is only for showing.
+    const auto name = safeFileNameFromUtf8(replaceAll(utf8, kStartOfFileMarker, ""));
     if (!name) {
         report(receiving, FileProblem::Kind::CannotCreate, FileError::UnsafeName);
         return;

@@ -63,7 +63,9 @@ private:
         bool writeFailureReported = false;
     };
 
-    void startFile(Receiving& receiving, const Text& decodedText, std::size_t announcedBytes);
+    // `utf8` is the start-of-file message percent-decoded, still in UTF-8; `announcedBytes` the
+    // length of the message as it came.
+    void startFile(Receiving& receiving, const Text& utf8, std::size_t announcedBytes);
     void appendContent(Receiving& receiving, const Bytes& data);
     void closeFile(Receiving& receiving);
     void report(const Receiving& receiving, FileProblem::Kind kind, std::error_code reason);

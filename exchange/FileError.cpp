@@ -16,6 +16,10 @@ public:
                 return "not a regular file";
             case FileError::NoDirectory:
                 return "no receive directory";
+            case FileError::DirectoryGone:
+                return "receive directory deleted or moved";
+            case FileError::FileGone:
+                return "file deleted or moved";
         }
         return "unknown file error";
     }

@@ -9,6 +9,8 @@ enum class FileError {
     UnsafeName = 1,  // the announced name would reach outside the receive directory
     NotRegularFile,  // something other than a plain file stands under that name
     NoDirectory,     // no receive directory is set
+    DirectoryGone,   // the receive directory was deleted, moved or replaced while receiving
+    FileGone,        // the file being received was deleted or moved out of the directory
 };
 
 const std::error_category& fileErrorCategory();

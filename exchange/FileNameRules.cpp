@@ -29,6 +29,16 @@ bool isReservedDeviceName(const WideText& name) {
     return numbered && stem[3] >= u'0' && stem[3] <= u'9';
 }
 
+// A name in the file system's own encoding: UTF-16 on Windows, UTF-8 elsewhere.
+std::optional<std::filesystem::path> asPath(const std::optional<WideText>& name) {
+    if (!name) return std::nullopt;
+#ifdef _WIN32
+    return std::filesystem::path(std::wstring(name->begin(), name->end()));
+#else
+    return std::filesystem::path(fromWide(*name, kCodePageUtf8, true));
+#endif
+}
+
 }  // namespace
 
 std::optional<WideText> safeFileName(const WideText& name, NameRules rules) {
@@ -55,13 +65,11 @@ std::filesystem::path nativePath(const Text& path) {
 }
 
 std::optional<std::filesystem::path> safeFileName(const Text& name, NameRules rules) {
-    const auto safe = safeFileName(codePage936ToWide(name), rules);
-    if (!safe) return std::nullopt;
-#ifdef _WIN32
-    return std::filesystem::path(std::wstring(safe->begin(), safe->end()));
-#else
-    return std::filesystem::path(fromWide(*safe, kCodePageUtf8, true));
-#endif
+    return asPath(safeFileName(codePage936ToWide(name), rules));
+}
+
+std::optional<std::filesystem::path> safeFileNameFromUtf8(const Text& utf8, NameRules rules) {
+    return asPath(safeFileName(toWide(utf8, kCodePageUtf8, false), rules));
 }
 
 }  // namespace veltrano

@@ -27,6 +27,11 @@ std::optional<WideText> safeFileName(const WideText& name, NameRules rules);
 std::optional<std::filesystem::path> safeFileName(const Text& name,
                                                   NameRules rules = kHostNameRules);
 
+// The same for a name in the phone's own UTF-8, so that characters code page 936 lacks keep their
+// identity on disk: two different names never become one.
+std::optional<std::filesystem::path> safeFileNameFromUtf8(const Text& utf8,
+                                                          NameRules rules = kHostNameRules);
+
 // A code page 936 path text in the file system's own encoding.
 std::filesystem::path nativePath(const Text& path);
 

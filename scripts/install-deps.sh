@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     g++ make cmake ninja-build pkgconf clang-14 libclang-rt-14-dev
-    qt6-base-dev qt6-base-dev-tools libgl-dev libicu-dev libgtest-dev libgmock-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libicu-dev libgtest-dev libgmock-dev
     fonts-wqy-microhei
     "$@"
 )

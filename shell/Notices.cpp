@@ -19,6 +19,10 @@ std::string reasonText(const std::error_code& reason, const SystemMessage& syste
                 return "同名的不是普通文件";
             case FileError::NoDirectory:
                 return "没有填写接收目录";
+            case FileError::DirectoryGone:
+                return "接收目录已被删除或移动";
+            case FileError::FileGone:
+                return "正在接收的文件已被删除或移走";
         }
     }
     const std::array<std::pair<std::errc, std::string_view>, 10> known = {{
@@ -39,10 +43,29 @@ std::string reasonText(const std::error_code& reason, const SystemMessage& syste
     return systemMessage ? systemMessage(reason) : reason.message();
 }
 
+bool isControl(char16_t c) {
+    return c < u' ' || c == u'\x7F';
+}
+
 }  // namespace
 
+Text shortenedName(const Text& name, std::size_t maxLength) {
+    // Characters, not bytes: a code page 936 character is never cut in two. Every one of them is a
+    // single UTF-16 unit.
+    WideText wide = codePage936ToWide(name);
+    for (char16_t& c : wide) {
+        if (isControl(c)) c = u'?';
+    }
+    if (wide.size() > maxLength && maxLength >= 3) {
+        const std::size_t head = (maxLength - 1) / 2;
+        const std::size_t tail = maxLength - 1 - head;
+        wide = wide.substr(0, head) + u"…" + wide.substr(wide.size() - tail);
+    }
+    return wideToCodePage936(wide);
+}
+
 std::string fileProblemNotice(const FileProblem& problem, const SystemMessage& systemMessage) {
-    const std::string name = codePage936ToUtf8(problem.fileName);
+    const std::string name = codePage936ToUtf8(shortenedName(problem.fileName));
     const std::string reason = reasonText(problem.reason, systemMessage);
     if (problem.kind == FileProblem::Kind::CannotCreate) {
         return "无法保存文件“" + name + "”：" + reason;
@@ -54,23 +77,6 @@ std::string listenFailureNotice(std::uint16_t port, bool addressInUse,
                                 const std::string& systemReason) {
     const std::string reason = addressInUse ? "端口已被其他程序占用" : systemReason;
     return "无法在端口" + std::to_string(port) + "接收文件：" + reason;
-}
-
-std::optional<Text> InfoBoxNotices::add(const std::string& notice) {
-    if (!addressesListed_) {
-        pending_.push_back(notice);
-        return std::nullopt;
-    }
-    return "\r\n" + utf8ToCodePage936(notice);
-}
-
-std::vector<Text> InfoBoxNotices::onAddressesListed() {
-    addressesListed_ = true;
-    std::vector<Text> lines;
-    for (const std::string& notice : std::exchange(pending_, {})) {
-        lines.push_back("\r\n" + utf8ToCodePage936(notice));
-    }
-    return lines;
 }
 
 }  // namespace veltrano

@@ -1,18 +1,25 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <system_error>
-#include <vector>
 
 #include "exchange/ExchangeState.h"
+#include "text/Text.h"
 
 namespace veltrano {
 
 // The system's own words for an error, in UTF-8; each front end asks its platform.
 using SystemMessage = std::function<std::string(const std::error_code&)>;
+
+// The most characters of a file name that a notice shows.
+inline constexpr std::size_t kNoticeNameLength = 40;
+
+// A name (code page 936) as a notice shows it: a longer one keeps its start and its end, where the
+// extension is, around "…"; control characters, which could break a line or forge one, become "?".
+Text shortenedName(const Text& name, std::size_t maxLength = kNoticeNameLength);
 
 // One line (UTF-8) for the information box saying why an announced file is not being stored.
 std::string fileProblemNotice(const FileProblem& problem, const SystemMessage& systemMessage);
@@ -20,20 +27,5 @@ std::string fileProblemNotice(const FileProblem& problem, const SystemMessage& s
 // One line (UTF-8) saying that files cannot be received because the port cannot be opened.
 std::string listenFailureNotice(std::uint16_t port, bool addressInUse,
                                 const std::string& systemReason);
-
-// Notices wait until the address panel has written its text, then each goes on a line of its own
-// after it, so the addresses and the guide stay on top.
-class InfoBoxNotices {
-public:
-    // What to append now (CR LF and the notice, code page 936); nothing while the addresses are
-    // still being listed.
-    std::optional<Text> add(const std::string& notice);
-    // The address panel is done: what was held back, in order.
-    std::vector<Text> onAddressesListed();
-
-private:
-    bool addressesListed_ = false;
-    std::vector<std::string> pending_;
-};
 
 }  // namespace veltrano

@@ -3,9 +3,12 @@
 #include <cstdio>
 
 #include "endpoint/ServerEndpoint.h"
+#include "shell/AddressPanel.h"
 #include "shell/Notices.h"
 #include "shell/StartUp.h"
+#include "shell/qt/AddressList.h"
 #include "shell/qt/QtText.h"
+#include "text/CodePage.h"
 
 namespace veltrano {
 namespace {
@@ -29,9 +32,8 @@ HeadlessReceiver::HeadlessReceiver(QObject* parent)
                       [](const Text& count) {
                           printLine(stdout, QStringLiteral("收到文件个数: ") + toQString(count));
                       },
-                      [](const FileProblem& problem) {
-                          printLine(stderr, QString::fromStdString(
-                                                fileProblemNotice(problem, systemMessage)));
+                      [this](const FileProblem& problem) {
+                          printNotice(fileProblemNotice(problem, systemMessage));
                       }});
 }
 
@@ -40,16 +42,28 @@ HeadlessReceiver::~HeadlessReceiver() = default;
 bool HeadlessReceiver::start() {
     endpoint_->setPort(kExchangePort);
     if (!endpoint_->start()) {
-        printLine(stderr, QString::fromStdString(
-                              listenFailureNotice(kExchangePort, endpoint_->addressInUse(),
-                                                  endpoint_->errorString().toStdString())));
+        printNotice(listenFailureNotice(kExchangePort, endpoint_->addressInUse(),
+                                        endpoint_->errorString().toStdString()));
         return false;
     }
     printLine(stdout, QStringLiteral("No display found: running without a window. Receiving on "
                                      "port %1 into %2 (Ctrl+C stops).")
                           .arg(kExchangePort)
                           .arg(QString::fromStdString(defaultReceiveDirectory())));
+    // Whoever started it over SSH needs the address to type into the phone, as the window shows.
+    Text panel;
+    listLocalAddresses([] { return reachableIpv4Addresses(systemAdapters()); },
+                       [&panel](const Text& text) { panel += text; });
+    printLine(stdout, toQString(panel).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     return true;
+}
+
+void HeadlessReceiver::printNotice(const std::string& notice) {
+    const Text line = utf8ToCodePage936(notice);
+    const std::uint64_t count = notices_.add(line);
+    if (NoticeLog::worthPrinting(count)) {
+        printLine(stderr, toQString(NoticeLog::lineFor(line, count)));
+    }
 }
 
 void HeadlessReceiver::releaseExchangeState() {

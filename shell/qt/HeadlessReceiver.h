@@ -2,9 +2,11 @@
 
 #include <QObject>
 #include <memory>
+#include <string>
 
 #include "exchange/DiskFileStore.h"
 #include "exchange/ExchangeState.h"
+#include "shell/NoticeLog.h"
 
 namespace veltrano {
 
@@ -24,7 +26,11 @@ public:
     void releaseExchangeState();
 
 private:
+    // A notice printed the first time and then ever more rarely while it repeats.
+    void printNotice(const std::string& notice);
+
     ServerEndpoint* endpoint_;
+    NoticeLog notices_;
     DiskFileStore files_;
     std::unique_ptr<ExchangeState> exchange_;
 };

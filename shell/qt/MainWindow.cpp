@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
+#include <chrono>
 #include <mutex>
 #include <system_error>
 
@@ -16,6 +18,7 @@
 #include "shell/qt/FolderChooser.h"
 #include "shell/qt/MessageBox.h"
 #include "shell/qt/QtText.h"
+#include "text/CodePage.h"
 
 namespace veltrano {
 
@@ -26,6 +29,8 @@ struct AddressRelay {
 };
 
 namespace {
+
+constexpr std::chrono::milliseconds kRenderInterval{50};
 
 // The edit box keeps line feeds; the program's texts break lines with CR LF.
 QString forDisplay(const Text& text) {
@@ -47,7 +52,11 @@ MainWindow::MainWindow(Options options)
       infoBox_(controls_.get<QPlainTextEdit>(control::kInfoBox)),
       directoryBox_(controls_.get<QLineEdit>(control::kDirectoryBox)),
       counterLabel_(controls_.get<QLabel>(control::kCounter)),
-      rosterBox_(controls_.get<QPlainTextEdit>(control::kRosterBox)) {
+      rosterBox_(controls_.get<QPlainTextEdit>(control::kRosterBox)),
+      renderTimer_(new QTimer(this)) {
+    renderTimer_->setSingleShot(true);
+    renderTimer_->setInterval(kRenderInterval);
+    connect(renderTimer_, &QTimer::timeout, this, &MainWindow::render);
     if (!options_.listAddresses) {
         options_.listAddresses = [] { return reachableIpv4Addresses(systemAdapters()); };
     }
@@ -119,22 +128,35 @@ void MainWindow::startAddressWorker() {
 }
 
 void MainWindow::onAddressesListed() {
-    for (const Text& line : notices_.onAddressesListed()) appendText(line);
+    render();
     emit addressesListed();
 }
 
 void MainWindow::appendText(const Text& text) {
     QMetaObject::invokeMethod(
-        infoBox_,
-        [box = infoBox_, shown = forDisplay(text)] {
-            box->moveCursor(QTextCursor::End);
-            box->insertPlainText(shown);
+        this,
+        [this, text] {
+            addressText_ += text;
+            scheduleRender();
         },
         Qt::AutoConnection);
 }
 
 void MainWindow::appendNotice(const std::string& notice) {
-    if (auto line = notices_.add(notice)) appendText(*line);
+    notices_.add(utf8ToCodePage936(notice));
+    scheduleRender();
+}
+
+void MainWindow::scheduleRender() {
+    if (!renderTimer_->isActive()) renderTimer_->start();
+}
+
+void MainWindow::render() {
+    renderTimer_->stop();
+    infoBox_->setPlainText(forDisplay(infoBoxText(addressText_, notices_)));
+    // The latest notice in view; the addresses are the first lines, a short scroll up.
+    infoBox_->moveCursor(QTextCursor::End);
+    infoBox_->ensureCursorVisible();
 }
 
 void MainWindow::onSendRosterClicked() {

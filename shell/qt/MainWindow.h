@@ -11,6 +11,7 @@
 #include "exchange/DiskFileStore.h"
 #include "exchange/ExchangeState.h"
 #include "exchange/RosterPush.h"
+#include "shell/NoticeLog.h"
 #include "shell/Notices.h"
 #include "shell/StartUp.h"
 #include "shell/qt/LayoutRenderer.h"
@@ -18,6 +19,7 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QTimer;
 
 namespace veltrano {
 
@@ -35,7 +37,7 @@ public:
         quint16 port = kExchangePort;
         QHostAddress listenAddress = QHostAddress(QHostAddress::Any);
         std::function<std::vector<std::string>()> listAddresses;  // default: the computer's own
-        ShowMessage showMessage;  // default: a modal message box
+        ShowMessage showMessage;                                  // default: a modal message box
     };
 
     MainWindow();
@@ -70,7 +72,12 @@ private:
     void openEndpoint();
     void startAddressWorker();
     void onAddressesListed();
+    // A notice (UTF-8) goes on a line of its own, after the address panel's text.
     void appendNotice(const std::string& notice);
+    // Shows the address panel's text and the notices; at most every kRenderInterval, so a flood
+    // of notices costs the window a bounded amount of work.
+    void scheduleRender();
+    void render();
 
     Options options_;
     ServerEndpoint* endpoint_;
@@ -86,7 +93,9 @@ private:
     bool created_ = false;
     // Detached: closing the window never waits for a slow look-up; it holds no pointer to us.
     std::shared_ptr<struct AddressRelay> relay_;
-    InfoBoxNotices notices_;
+    Text addressText_;
+    NoticeLog notices_;
+    QTimer* renderTimer_ = nullptr;
 };
 
 }  // namespace veltrano

@@ -1,39 +1,59 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <cstdio>
 #include <cstdlib>
 
+#include "shell/qt/DisplayProbe.h"
 #include "shell/qt/HeadlessReceiver.h"
 #include "shell/qt/MainWindow.h"
+#include "shell/qt/StopSignals.h"
 
 namespace {
 
-// Off Windows a window needs a display server, or a platform named through QT_QPA_PLATFORM.
+// Without a display that answers, the toolkit would end the process.
 bool hasDisplay() {
 #if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
     return true;
 #else
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-           !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return veltrano::displayAnswers();
 #endif
+}
+
+// The last word after a stop signal, once every file is closed.
+void sayStopped(const veltrano::StopSignals& stopSignals) {
+    if (*stopSignals.received() == '\0') return;
+    std::printf("Stopped by %s: every received file is closed.\n", stopSignals.received());
+    std::fflush(stdout);
 }
 
 int runHeadless(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    veltrano::HeadlessReceiver receiver;
-    if (!receiver.start()) return EXIT_FAILURE;
-    const int status = app.exec();
-    receiver.releaseExchangeState();
+    veltrano::StopSignals stopSignals;
+    stopSignals.start();
+    int status = EXIT_FAILURE;
+    {
+        veltrano::HeadlessReceiver receiver;
+        if (!receiver.start()) return EXIT_FAILURE;
+        status = app.exec();
+        receiver.releaseExchangeState();
+    }
+    sayStopped(stopSignals);
     return status;
 }
 
 int runWindow(int argc, char** argv) {
     QApplication app(argc, argv);
-    veltrano::MainWindow window;
-    window.onMainWindowCreated();
-    window.show();
-    const int status = app.exec();
-    window.releaseExchangeState();
+    veltrano::StopSignals stopSignals;
+    stopSignals.start();
+    int status = EXIT_FAILURE;
+    {
+        veltrano::MainWindow window;
+        window.onMainWindowCreated();
+        window.show();
+        status = app.exec();
+        window.releaseExchangeState();
+    }
+    sayStopped(stopSignals);
     return status;
 }
 

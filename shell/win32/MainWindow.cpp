@@ -11,6 +11,7 @@
 #include "shell/win32/FolderChooser.h"
 #include "shell/win32/MessageBox.h"
 #include "shell/win32/Wide.h"
+#include "text/CodePage.h"
 
 namespace veltrano {
 
@@ -19,7 +20,7 @@ namespace veltrano {
 struct AppendQueue {
     std::mutex mutex;
     HWND window = nullptr;  // cleared when the window goes
-    std::wstring pending;
+    Text pending;
     bool posted = false;
 };
 
@@ -28,8 +29,12 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"VeltranoMainWindow";
 constexpr UINT kAppendsPosted = WM_APP + 10;
 constexpr UINT kAddressesListed = WM_APP + 11;
+constexpr UINT_PTR kRenderTimer = 1;
+// The information box is redrawn at most this often, so a flood of notices costs the window a
+// bounded amount of work.
+constexpr UINT kRenderIntervalMs = 50;
 
-void post(AppendQueue& queue, UINT message, const std::wstring& text) {
+void post(AppendQueue& queue, UINT message, const Text& text) {
     std::lock_guard lock(queue.mutex);
     if (!queue.window) return;
     if (message == kAppendsPosted) {
@@ -124,6 +129,9 @@ LRESULT MainWindow::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kAddressesListed:
             onAddressesListed();
             return 0;
+        case WM_TIMER:
+            if (wParam == kRenderTimer) render();
+            return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
@@ -163,9 +171,8 @@ void MainWindow::openEndpoint() {
 void MainWindow::startAddressWorker() {
     try {
         std::thread([appends = appends_, listAddresses = options_.listAddresses] {
-            listLocalAddresses(listAddresses, [&](const Text& text) {
-                post(*appends, kAppendsPosted, textToWide(text));
-            });
+            listLocalAddresses(listAddresses,
+                               [&](const Text& text) { post(*appends, kAppendsPosted, text); });
             post(*appends, kAddressesListed, {});
         }).detach();
     } catch (const std::system_error&) {
@@ -174,31 +181,40 @@ void MainWindow::startAddressWorker() {
 }
 
 void MainWindow::onAddressesListed() {
-    // Appending scrolled the box to the guide's end: the addresses, first, are what to read.
-    SendMessageW(controls_.find(control::kInfoBox), WM_VSCROLL, SB_TOP, 0);
-    for (const Text& line : notices_.onAddressesListed()) appendText(line);
+    render();
     if (options_.onAddressesListed) options_.onAddressesListed();
 }
 
 void MainWindow::appendText(const Text& text) {
-    post(*appends_, kAppendsPosted, textToWide(text));
+    post(*appends_, kAppendsPosted, text);
 }
 
 void MainWindow::onAppendsPosted() {
-    std::wstring text;
     {
         std::lock_guard lock(appends_->mutex);
-        text = std::exchange(appends_->pending, {});
+        addressText_ += std::exchange(appends_->pending, {});
         appends_->posted = false;
     }
-    HWND box = controls_.find(control::kInfoBox);
-    const int end = GetWindowTextLengthW(box);
-    SendMessageW(box, EM_SETSEL, WPARAM(end), LPARAM(end));
-    SendMessageW(box, EM_REPLACESEL, FALSE, LPARAM(text.c_str()));
+    scheduleRender();
 }
 
 void MainWindow::appendNotice(const std::string& notice) {
-    if (auto line = notices_.add(notice)) appendText(*line);
+    notices_.add(utf8ToCodePage936(notice));
+    scheduleRender();
+}
+
+void MainWindow::scheduleRender() {
+    if (!std::exchange(renderScheduled_, true))
+        SetTimer(window_, kRenderTimer, kRenderIntervalMs, nullptr);
+}
+
+void MainWindow::render() {
+    KillTimer(window_, kRenderTimer);
+    renderScheduled_ = false;
+    // The whole text anew, so the box holds the addresses on top and a bounded list of notices
+    // under them; the box shows its top, where the addresses are.
+    const std::wstring text = textToWide(infoBoxText(addressText_, notices_));
+    SetWindowTextW(controls_.find(control::kInfoBox), text.c_str());
 }
 
 void MainWindow::onSendRosterClicked() {

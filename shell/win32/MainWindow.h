@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "endpoint/Win32Endpoint.h"
 #include "exchange/DiskFileStore.h"
 #include "exchange/ExchangeState.h"
 #include "exchange/RosterPush.h"
+#include "shell/NoticeLog.h"
 #include "shell/Notices.h"
 #include "shell/StartUp.h"
 #include "shell/win32/RenderedControls.h"
-#include "endpoint/Win32Endpoint.h"
 
 namespace veltrano {
 
@@ -75,7 +76,10 @@ private:
     void onAddressesListed();
     void openEndpoint();
     void startAddressWorker();
+    // A notice (UTF-8) goes on a line of its own, after the address panel's text.
     void appendNotice(const std::string& notice);
+    void scheduleRender();
+    void render();
 
     Options options_;
     HWND window_ = nullptr;
@@ -83,7 +87,9 @@ private:
     Win32Endpoint endpoint_;
     DiskFileStore files_;
     std::unique_ptr<ExchangeState> exchange_;
-    InfoBoxNotices notices_;
+    Text addressText_;
+    NoticeLog notices_;
+    bool renderScheduled_ = false;
     // Shared with the address worker, which may outlive the window.
     std::shared_ptr<AppendQueue> appends_;
     bool created_ = false;

@@ -12,7 +12,10 @@ inline constexpr quint16 kExchangePort = 3456;
 // directory off Windows), ended when the test is done with it.
 class RunningProgram {
 public:
-    RunningProgram(const std::filesystem::path& home, bool withDisplay);
+    // `display`, when given, becomes the DISPLAY the program is started with; `descriptors`, when
+    // not 0, its limit of open descriptors.
+    RunningProgram(const std::filesystem::path& home, bool withDisplay, const QString& display = {},
+                   unsigned long descriptors = 0);
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;

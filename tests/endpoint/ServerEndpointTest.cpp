@@ -47,6 +47,34 @@ struct LoopbackServer {
     std::vector<Bytes> pieces;
 };
 
+// Connections were held without bound: a flood of idle ones used up the descriptors and locked
+// the phone out.
+TEST(ServerEndpoint, PastItsBoundEachNewConnectionTakesTheLongestSilentOnesPlace) {
+    LoopbackServer server;
+    std::size_t departed = 0;
+    QObject::connect(&server.endpoint, &ServerEndpoint::clientDeparted, &server.endpoint,
+                     [&departed] { ++departed; });
+    auto phone = server.connectClient();
+    phone->write("STAT||a.jpg");
+    ASSERT_TRUE(waitUntil([&] { return !server.pieces.empty(); }));
+
+    constexpr std::size_t kExtra = 20;
+    std::vector<std::unique_ptr<QTcpSocket>> silent;
+    for (std::size_t i = 0; i < ConnectionEvents::kMaxConnections + kExtra; ++i) {
+        silent.push_back(server.connectClient());
+    }
+    EXPECT_EQ(departed, kExtra + 1);
+    // The first silent ones went; the phone, silent longer but announced, stayed.
+    for (std::size_t i = 0; i <= kExtra; ++i) {
+        EXPECT_TRUE(waitUntil([&] {
+            return silent[i]->state() == QAbstractSocket::UnconnectedState;
+        })) << i;
+    }
+    EXPECT_EQ(silent[kExtra + 1]->state(), QAbstractSocket::ConnectedState);
+    phone->write("photo");
+    EXPECT_TRUE(waitUntil([&] { return server.received() == "STAT||a.jpgphoto"; }));
+}
+
 TEST(ServerEndpoint, NamesEachClientAndDeliversItsBytesInBoundedPieces) {
     LoopbackServer server;
     auto client = server.connectClient();

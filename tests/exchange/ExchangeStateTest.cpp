@@ -108,11 +108,14 @@ TEST(ExchangeState, StoresEachAnnouncedFileWithTheBytesThatFollowIt) {
          {{"\xE9\x8C\xA6.jpg", "x"}},
          1},
         {"escaped marker is found after decoding", {}, {"%53TAT||c.jpg", "x"}, {{"c.jpg", "x"}}, 1},
+        // On disk the name keeps its own characters: the marker is only in the 936 form.
         {"characters that fall back to bars complete a marker",
          {},
          {"STAT\xC2\xA6\xC2\xA6"
           "d.jpg"},
-         {{"d.jpg", ""}},
+         {{"STAT\xC2\xA6\xC2\xA6"
+           "d.jpg",
+           ""}},
          1},
         {"a trail byte completes END||",
          {},
@@ -139,6 +142,48 @@ TEST(ExchangeState, StoresEachAnnouncedFileWithTheBytesThatFollowIt) {
             EXPECT_EQ(receiver.shownCounts.back(), std::to_string(c.count));
         }
     }
+}
+
+// Names with characters that code page 936 lacks used to be stored under their 936 form:
+// "😀.jpg" and "😁.jpg" both became "?.jpg" and the second replaced the first.
+TEST(ExchangeState, NamesAreStoredInTheirOwnCharactersAndShownIn936) {
+    struct NameCase {
+        const char* name;
+        const char* announced;  // percent-encoded UTF-8, as the phone sends it
+        const char* stored;     // UTF-8
+        // Code page 936; nullptr where the fallback is the platform's own (one "?" per character
+        // with ICU, one per UTF-16 unit on Windows).
+        const char* shown;
+    };
+    const std::vector<NameCase> cases = {
+        {"emoji", "%F0%9F%98%80.jpg", "\xF0\x9F\x98\x80.jpg", nullptr},
+        {"the next emoji", "%F0%9F%98%81.jpg", "\xF0\x9F\x98\x81.jpg", nullptr},
+        {"Korean", "%ED%95%9C%EA%B5%AD.jpg", "\xED\x95\x9C\xEA\xB5\xAD.jpg", "??.jpg"},
+        {"thorn", "%C3%9E.jpg", "\xC3\x9E.jpg", nullptr},
+        {"broken bar", "%C2%A6.jpg", "\xC2\xA6.jpg", nullptr},
+        {"Chinese", "%E5%BC%A0%E4%B8%89.jpg", "\xE5\xBC\xA0\xE4\xB8\x89.jpg",
+         "\xD5\xC5\xC8\xFD.jpg"},
+        {"emoji behind a parent", "..%2F%F0%9F%98%82.jpg", "\xF0\x9F\x98\x82.jpg", nullptr},
+    };
+    test::TempDir root;
+    const auto inbox = root.path() / "inbox";
+    std::filesystem::create_directory(inbox);
+    DiskFileStore store;
+    Receiver receiver(store, inbox.string());
+    Files expected;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        receiver.receive(std::string("STAT||") + c.announced);
+        receiver.receive(c.name);
+        expected[c.stored] = c.name;
+        if (c.shown) {
+            EXPECT_EQ(receiver.state.currentFileName(), c.shown);
+        }
+    }
+    store.close(receiver.state.openFile());
+    EXPECT_EQ(test::filesIn(inbox), expected);
+    EXPECT_EQ(test::filesIn(root.path()), Files{});
+    EXPECT_TRUE(receiver.problems.empty());
 }
 
 TEST(ExchangeState, NamesNeverReachOutsideTheReceiveDirectory) {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "exchange/FileError.h"
 #include "tests/support/LoopbackReceiver.h"
 
 namespace veltrano {
@@ -78,7 +79,9 @@ TEST(DirectoryFaults, AnUnwritableDirectoryIsToldAndNothingCrashes) {
     ::chmod(locked.c_str(), 0755);
 }
 
-TEST(DirectoryFaults, ADirectoryRemovedMidTransferIsToldForTheNextFile) {
+// Deleting the folder mid-file used to go unnoticed: the rest of the file went into the deleted
+// file, and only the next file was told.
+TEST(DirectoryFaults, ADirectoryRemovedMidTransferIsToldAtTheNextWrite) {
     test::LoopbackReceiver receiver;
     const auto doomed = receiver.inbox.path() / "doomed";
     std::filesystem::create_directories(doomed);
@@ -87,14 +90,20 @@ TEST(DirectoryFaults, ADirectoryRemovedMidTransferIsToldForTheNextFile) {
     receiver.send(*phone, "STAT||first.jpg");
     receiver.send(*phone, "part one");
     std::filesystem::remove_all(doomed);
-    receiver.send(*phone, "part two");  // goes to the removed file; nothing breaks
-    receiver.send(*phone, "STAT||second.jpg");
-    receiver.send(*phone, "lost");
+    receiver.send(*phone, "part two");
+    receiver.send(*phone, "part three");
 
     ASSERT_EQ(receiver.problems.size(), 1u);
-    EXPECT_EQ(receiver.problems[0].fileName, "second.jpg");
-    EXPECT_EQ(receiver.problems[0].reason, std::errc::no_such_file_or_directory);
-    expectTheNextFileIsStored(receiver, *phone);
+    EXPECT_EQ(receiver.problems[0].kind, FileProblem::Kind::CannotWrite);
+    EXPECT_EQ(receiver.problems[0].fileName, "first.jpg");
+    EXPECT_EQ(receiver.problems[0].reason, FileError::DirectoryGone);
+
+    // The folder is made again: the next file arrives there as usual.
+    std::filesystem::create_directories(doomed);
+    receiver.send(*phone, "STAT||second.jpg");
+    receiver.send(*phone, "kept");
+    EXPECT_EQ(test::readFile(doomed / "second.jpg"), "kept");
+    EXPECT_EQ(receiver.problems.size(), 1u);
 }
 
 }  // namespace

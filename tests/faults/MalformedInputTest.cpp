@@ -18,10 +18,12 @@ TEST(MalformedInput, OddNamesAreStoredOrRefusedAndTheNextFileArrives) {
     const std::vector<MalformedCase> cases = {
         {"percent at the very end", "STAT||a.jpg%", "a.jpg"},
         {"percent and one byte at the end", "STAT||b.jpg%4", "b.jpg"},
-        {"escape of non-digits", "STAT||c%zz.jpg", "c?.jpg"},
+        // On disk a byte that is not UTF-8 becomes U+FFFD, the replacement character.
+        {"escape of non-digits", "STAT||c%zz.jpg", "c\xEF\xBF\xBD.jpg"},
         {"control characters", "STAT||d%01%1F%7F.jpg", "d\x01\x1F\x7F.jpg"},
         {"a line break", "STAT||e%0D%0A.jpg", "e\r\n.jpg"},
-        {"invalid UTF-8", "STAT||f%FF%C0%AF%ED%A0%80.jpg", "f??????.jpg"},
+        {"invalid UTF-8", "STAT||f%FF%C0%AF%ED%A0%80.jpg",
+         "f\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD.jpg"},
         // A name is percent-encoded ASCII: the first other byte begins the file's content.
         {"raw bytes that are not UTF-8", "STAT||g\xFF\xFE.jpg", "g", "\xFF\xFE.jpg"},
         {"a name of 10 000 bytes", "STAT||" + QByteArray(10000, 'n'), std::nullopt},

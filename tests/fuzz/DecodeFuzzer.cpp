@@ -45,8 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (const auto safe = safeFileName(codePage936ToWide(name), rules))
             checkPlainComponent(*safe, rules);
     }
-    if (const auto path = safeFileName(name)) {
-        check(!path->has_parent_path() && !path->has_root_path() && path->filename() == *path);
+    for (const auto& path :
+         {safeFileName(name), safeFileNameFromUtf8(replaceAll(utf8, kStartOfFileMarker, ""))}) {
+        if (path) {
+            check(!path->has_parent_path() && !path->has_root_path() && path->filename() == *path);
+        }
     }
     return 0;
 }

@@ -95,7 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (textContains(decoded, kStartOfFileMarker)) {
                 ++announced;
                 current.reset();
-                const auto name = safeFileName(replaceAll(decoded, kStartOfFileMarker, ""));
+                const Text utf8 = percentDecode(messageTextView(message), false);
+                const auto name = safeFileNameFromUtf8(replaceAll(utf8, kStartOfFileMarker, ""));
                 if (name && !createFailed) {
                     current = name->string();
                     model[*current].clear();

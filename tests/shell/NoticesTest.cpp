@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "exchange/FileError.h"
+#include "shell/NoticeLog.h"
 #include "shell/Notices.h"
 #include "text/CodePage.h"
 
@@ -30,14 +34,95 @@ TEST(Notices, ListenFailureSaysThePortIsTakenOrWhy) {
     EXPECT_EQ(listenFailureNotice(3456, false, "权限不足"), "无法在端口3456接收文件：权限不足");
 }
 
-TEST(Notices, WaitForTheAddressPanelThenFollowItEachOnItsOwnLine) {
-    InfoBoxNotices notices;
-    EXPECT_FALSE(notices.add("第一"));
-    EXPECT_FALSE(notices.add("第二"));
-    EXPECT_EQ(notices.onAddressesListed(), (std::vector<Text>{"\r\n" + utf8ToCodePage936("第一"),
-                                                              "\r\n" + utf8ToCodePage936("第二")}));
-    EXPECT_EQ(notices.add("第三"), "\r\n" + utf8ToCodePage936("第三"));
-    EXPECT_TRUE(notices.onAddressesListed().empty());
+// The tests write their texts in UTF-8; the program's are code page 936.
+Text gbk(const std::string& utf8) {
+    return utf8ToCodePage936(utf8);
+}
+
+std::string utf8(const Text& text) {
+    return codePage936ToUtf8(text);
+}
+
+std::size_t characters(const Text& text) {
+    return codePage936ToWide(text).size();
+}
+
+TEST(Notices, NamesAreShortenedOnCharactersKeepingTheirEnds) {
+    struct Case {
+        const char* name;
+        std::string input;  // UTF-8
+        std::string expected;
+    };
+    const std::string forty(40, 'a');
+    std::string chinese;
+    for (int i = 0; i < 30; ++i) chinese += "张三";
+    const std::vector<Case> cases = {
+        {"short stays", "a.jpg", "a.jpg"},
+        {"forty characters stay", forty, forty},
+        {"forty-one are cut", forty + "b", std::string(19, 'a') + "…" + std::string(19, 'a') + "b"},
+        {"a huge name keeps its start and extension",
+         "start" + std::string(64 * 1024, 'x') + "end.jpg",
+         "startxxxxxxxxxxxxxx…xxxxxxxxxxxxxend.jpg"},
+        {"Chinese is cut between characters", chinese + ".jpg",
+         "张三张三张三张三张三张三张三张三张三张…张三张三张三张三张三张三张三张三.jpg"},
+        {"control characters cannot break the line", "a\r\nb\x7F", "a??b?"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Text shown = shortenedName(gbk(c.input));
+        EXPECT_EQ(utf8(shown), c.expected);
+        EXPECT_LE(characters(shown), kNoticeNameLength);
+    }
+}
+
+TEST(Notices, AFileProblemIsOneShortLineWhateverTheName) {
+    const Text huge = "STAT" + std::string(64 * 1024, '%') + ".jpg";
+    const std::string notice = fileProblemNotice(
+        {FileProblem::Kind::CannotCreate, huge, std::make_error_code(std::errc::filename_too_long)},
+        {});
+    EXPECT_EQ(notice, "无法保存文件“STAT%%%%%%%%%%%%%%%…%%%%%%%%%%%%%%%%.jpg”：文件名太长");
+    EXPECT_EQ(fileProblemNotice(
+                  {FileProblem::Kind::CannotWrite, gbk("张三.jpg"), FileError::DirectoryGone}, {}),
+              "写入文件“张三.jpg”失败：接收目录已被删除或移动");
+}
+
+TEST(NoticeLog, RepeatsShareALineAndOnlyTheLatestLinesAreKept) {
+    NoticeLog log(3);
+    EXPECT_EQ(log.add(gbk("甲")), 1u);
+    EXPECT_EQ(log.add(gbk("甲")), 2u);
+    EXPECT_EQ(log.add(gbk("甲")), 3u);
+    log.add(gbk("乙"));
+    log.add(gbk("甲"));  // not a repeat: "乙" came between
+    std::vector<Text> expected = {gbk("甲（共3次）"), gbk("乙"), gbk("甲")};
+    EXPECT_EQ(log.lines(), expected);
+
+    for (int i = 0; i < 1000; ++i) log.add(std::to_string(i));
+    expected = {gbk("（较早的1000条提示已省略）"), "997", "998", "999"};
+    EXPECT_EQ(log.lines(), expected);
+}
+
+TEST(NoticeLog, TheAddressesStayAtTheTopOfTheBox) {
+    const Text addresses = gbk("本机IP：192.168.1.5\r\n\r\n操作方法:\r\n1.第一步\r\n2.第二步");
+    NoticeLog log(2);
+    EXPECT_EQ(infoBoxText(addresses, log), addresses);
+    for (int i = 0; i < 500; ++i) log.add(gbk("无法保存文件“" + std::to_string(i) + "”"));
+    EXPECT_EQ(utf8(infoBoxText(addresses, log)),
+              utf8(addresses) +
+                  "\r\n（较早的498条提示已省略）\r\n无法保存文件“498”\r\n无法保存文件“499”");
+    // A notice before the addresses are listed starts the box without an empty line.
+    NoticeLog early;
+    early.add("x");
+    EXPECT_EQ(infoBoxText("", early), "x");
+}
+
+TEST(NoticeLog, APrintedLogGrowsOnlyLogarithmicallyWithRepeats) {
+    NoticeLog log;
+    std::vector<std::uint64_t> printed;
+    for (int i = 0; i < 1000; ++i) {
+        const std::uint64_t count = log.add("same");
+        if (NoticeLog::worthPrinting(count)) printed.push_back(count);
+    }
+    EXPECT_EQ(printed, (std::vector<std::uint64_t>{1, 2, 4, 8, 16, 32, 64, 128, 256, 512}));
 }
 
 }  // namespace

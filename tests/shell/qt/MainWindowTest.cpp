@@ -11,6 +11,7 @@
 #include <map>
 
 #include "shell/Layout.h"
+#include "shell/NoticeLog.h"
 #include "shell/qt/QtText.h"
 #include "tests/shell/qt/LayoutCheck.h"
 #include "tests/shell/qt/ShellFixture.h"
@@ -31,9 +32,7 @@ TEST(MainWindow, ControlsStandWhereTheLayoutTablePutsThem) {
 
 TEST(MainWindow, StartsListeningWithTheDefaultDirectoryAndFillsTheInformationBox) {
     MainWindow::Options options;
-    options.listAddresses = [] {
-        return std::vector<std::string>{"192.168.1.5", "10.1.2.3"};
-    };
+    options.listAddresses = [] { return std::vector<std::string>{"192.168.1.5", "10.1.2.3"}; };
     ShellFixture f(options);
     f.start();
     EXPECT_TRUE(f.window.endpoint().isListening());
@@ -162,8 +161,42 @@ TEST(MainWindow, SaysOnceWhenAFileCannotBeSavedAndUsesATypedDirectoryForTheNext)
     f.send(*phone, "kept");
     EXPECT_EQ(test::filesIn(dir.path()), (std::map<std::string, std::string>{{"b.jpg", "kept"}}));
     EXPECT_EQ(f.control<QLabel>(u"标签4")->text(), QStringLiteral("2"));
+    EXPECT_TRUE(waitUntil([&] { return f.infoText().endsWith(QStringLiteral("\n") + notice); }));
     EXPECT_EQ(f.infoText().count(notice), 1);
-    EXPECT_TRUE(f.infoText().endsWith(QStringLiteral("\n") + notice));
+}
+
+// 200 refused 64 KB names froze the window for minutes and grew its memory: every notice held
+// the whole name, and the addresses vanished above them.
+TEST(MainWindow, AFloodOfRefusedNamesLeavesAShortBoxWithTheAddressesOnTop) {
+    test::TempDir dir;
+    ShellFixture f;
+    f.start();
+    f.window.setReceiveDirectoryText(QString::fromStdString(dir.path().string()));
+    auto phone = f.connectPhone();
+    const QByteArray filler(64 * 1024, 'x');
+    // Names that differ, then a run of one name.
+    for (int i = 0; i < 200; ++i) {
+        const QByteArray name = i < 100 ? QByteArray::number(i) : QByteArray("same");
+        phone->write("STAT||" + name + filler + ".jpg");
+    }
+    ASSERT_TRUE(waitUntil([&] { return f.window.exchangeState().receivedCount() == 200; }, 60000));
+
+    const QString last = QStringLiteral(
+        "无法保存文件“samexxxxxxxxxxxxxxx…xxxxxxxxxxxxxxxxxxxx”：文件名太长（共100次）");
+    ASSERT_TRUE(waitUntil([&] { return f.infoText().endsWith(last); }))
+        << f.infoText().toStdString();
+    const QStringList lines = f.infoText().split(QLatin1Char('\n'));
+    // The address line and the guide's four, then the notices' bounded history.
+    ASSERT_EQ(lines.size(), 5 + 1 + int(NoticeLog::kMaxLines));
+    EXPECT_EQ(lines[0], QStringLiteral("本机IP：192.168.1.5"));
+    EXPECT_EQ(lines[5], QStringLiteral("（较早的81条提示已省略）"));
+    EXPECT_TRUE(lines[6].startsWith(QStringLiteral("无法保存文件“81xxxxx")));
+    for (const QString& line : lines) EXPECT_LE(line.size(), 80) << line.toStdString();
+    EXPECT_TRUE(test::filesIn(dir.path()).empty());
+
+    // The window still answers its user.
+    QTest::mouseClick(f.control<QPushButton>(u"按钮1"), Qt::LeftButton);
+    EXPECT_EQ(f.messages.size(), 1u);
 }
 
 }  // namespace
