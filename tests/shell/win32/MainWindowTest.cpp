@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "shell/RosterText.h"
 #include "tests/shell/win32/Fixture.h"
@@ -132,6 +134,34 @@ TEST(Win32MainWindow, SaysWhenThePortIsTaken) {
         L"无法在端口" + std::to_wstring(options.port) + L"接收文件：端口已被其他程序占用";
     const std::wstring shown = f.text(control::kInfoBox);
     EXPECT_EQ(shown.substr(shown.size() - notice.size() - 4), L"按钮\r\n" + notice);
+}
+
+// A client announcing name after refused name used to add a whole line for each, burying the
+// addresses under megabytes of text.
+TEST(Win32MainWindow, AFloodOfRefusedNamesLeavesAShortBoxWithTheAddressesOnTop) {
+    Win32Fixture f;
+    f.start();
+    auto phone = f.connectPhone();
+    const std::string name(5000, 'n');  // longer than any file system takes
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(phone->send("STAT||" + std::to_string(i) + name + "\xFF"));
+        ASSERT_TRUE(pumpUntil([&] { return f.text(control::kCounter) == std::to_wstring(i + 1); }));
+    }
+    pumpUntil([] { return false; }, 200);  // the last redraw
+
+    const std::wstring shown = f.text(control::kInfoBox);
+    EXPECT_EQ(shown.rfind(L"本机IP：192.168.1.5\r\n", 0), 0u);
+    std::vector<std::wstring> lines;
+    for (std::size_t from = 0, end; from <= shown.size(); from = end + 2) {
+        end = std::min(shown.find(L"\r\n", from), shown.size());
+        lines.push_back(shown.substr(from, end - from));
+    }
+    // The address, a blank line, the guide's three lines, the line counting dropped notices, and
+    // the latest twenty.
+    ASSERT_EQ(lines.size(), 1u + 1u + 3u + 1u + 20u) << lines.size();
+    EXPECT_EQ(lines[5], L"（较早的180条提示已省略）");
+    for (std::size_t i = 6; i < lines.size(); ++i) EXPECT_LE(lines[i].size(), 80u) << i;
+    EXPECT_EQ(lines.back(), L"无法保存文件“199nnnnnnnnnnnnnnnn…nnnnnnnnnnnnnnnnnnnn”：文件名太长");
 }
 
 TEST(Win32MainWindow, StoresAnnouncedFilesUnderChineseNamesAndCountsThem) {
