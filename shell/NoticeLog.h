@@ -22,6 +22,8 @@ public:
     // Adds a notice; returns how many times in a row it has now been given (1 on a new line).
     std::uint64_t add(const Text& notice);
 
+    bool empty() const { return entries_.empty(); }
+
     // The lines as shown, oldest first: a line saying how many older ones were dropped, if any,
     // then each kept notice, with its count when it was given more than once.
     std::vector<Text> lines() const;

@@ -154,8 +154,9 @@ void MainWindow::scheduleRender() {
 void MainWindow::render() {
     renderTimer_->stop();
     infoBox_->setPlainText(forDisplay(infoBoxText(addressText_, notices_)));
-    // The latest notice in view; the addresses are the first lines, a short scroll up.
-    infoBox_->moveCursor(QTextCursor::End);
+    // The addresses in view, which is what the user needs to connect; once something has gone
+    // wrong, the latest notice instead, the addresses being the first lines, a short scroll up.
+    infoBox_->moveCursor(notices_.empty() ? QTextCursor::Start : QTextCursor::End);
     infoBox_->ensureCursorVisible();
 }
 

@@ -212,9 +212,12 @@ void MainWindow::render() {
     KillTimer(window_, kRenderTimer);
     renderScheduled_ = false;
     // The whole text anew, so the box holds the addresses on top and a bounded list of notices
-    // under them; the box shows its top, where the addresses are.
+    // under them. It shows its top, where the addresses are, which is what the user needs to
+    // connect; once something has gone wrong, the latest notice instead.
     const std::wstring text = textToWide(infoBoxText(addressText_, notices_));
-    SetWindowTextW(controls_.find(control::kInfoBox), text.c_str());
+    HWND box = controls_.find(control::kInfoBox);
+    SetWindowTextW(box, text.c_str());
+    if (!notices_.empty()) SendMessageW(box, WM_VSCROLL, SB_BOTTOM, 0);
 }
 
 void MainWindow::onSendRosterClicked() {

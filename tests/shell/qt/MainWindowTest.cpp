@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTcpServer>
 #include <QTest>
 #include <future>
@@ -41,6 +43,10 @@ TEST(MainWindow, StartsListeningWithTheDefaultDirectoryAndFillsTheInformationBox
     EXPECT_EQ(f.infoText(), QStringLiteral("本机IP：192.168.1.5\n本机IP：10.1.2.3\n\n操作方法:\n"
                                            "1.手机WIFI连接上与本电脑在同一局域网路由器\n"
                                            "2.将本机IP填写到手机端软件的地址框,并点击'连接'按钮"));
+    // The box is shorter than its text: it shows the addresses, not the end of the guide.
+    const QScrollBar* scroll = f.control<QPlainTextEdit>(u"编辑框1")->verticalScrollBar();
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), 0);
 }
 
 TEST(MainWindow, StaysResponsiveWhileTheAddressesAreLookedUp) {
@@ -141,6 +147,9 @@ TEST(MainWindow, SaysWhenThePortIsTaken) {
         QStringLiteral("无法在端口%1接收文件：端口已被其他程序占用").arg(squatter.serverPort());
     EXPECT_TRUE(f.infoText().endsWith(QStringLiteral("按钮\n") + notice));
     EXPECT_EQ(f.infoText().count(notice), 1);
+    // What went wrong is in view.
+    const QScrollBar* scroll = f.control<QPlainTextEdit>(u"编辑框1")->verticalScrollBar();
+    EXPECT_EQ(scroll->value(), scroll->maximum());
 }
 
 TEST(MainWindow, SaysOnceWhenAFileCannotBeSavedAndUsesATypedDirectoryForTheNext) {

@@ -33,6 +33,8 @@ TEST(Win32MainWindow, StartsListeningWithTheDefaultsAndFillsTheInformationBox) {
               L"本机IP：192.168.1.5\r\n本机IP：10.1.2.3\r\n\r\n操作方法:\r\n"
               L"1.手机WIFI连接上与本电脑在同一局域网路由器\r\n"
               L"2.将本机IP填写到手机端软件的地址框,并点击'连接'按钮");
+    // The box is shorter than its text: it shows the addresses, not the end of the guide.
+    EXPECT_EQ(SendMessageW(f.control(control::kInfoBox), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
 TEST(Win32MainWindow, StaysResponsiveWhileTheAddressesAreLookedUp) {
@@ -134,6 +136,8 @@ TEST(Win32MainWindow, SaysWhenThePortIsTaken) {
         L"无法在端口" + std::to_wstring(options.port) + L"接收文件：端口已被其他程序占用";
     const std::wstring shown = f.text(control::kInfoBox);
     EXPECT_EQ(shown.substr(shown.size() - notice.size() - 4), L"按钮\r\n" + notice);
+    // What went wrong is in view.
+    EXPECT_GT(SendMessageW(f.control(control::kInfoBox), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 
 // A client announcing name after refused name used to add a whole line for each, burying the
