@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the .deb in the given build folder as a user would meet it: its menu entry and
 # software-centre description pass their validators, it installs with apt-get, and the installed
-# program, started without a display, receives a photo from the phone's side (veltrano-send, built
-# beside the package) over loopback. The receive runs in a network namespace of its own, so the
+# program, started without a display, receives a photo from the phone's side (the packaged
+# veltrano-send) over loopback. The receive runs in a network namespace of its own, so the
 # port is free whatever else runs on this machine. Needs root (or sudo).
 set -euo pipefail
 
@@ -52,13 +52,31 @@ mkdir "$home"
         kill -0 $receiver 2>/dev/null || break
         sleep 0.1
     done
-    "$2/veltrano-send" --host 127.0.0.1 --timeout 20 "$3"
+    /usr/bin/veltrano-send --host 127.0.0.1 --timeout 20 "$2"
     for _ in $(seq 100); do
-        cmp -s "$3" "$1/$(basename "$3")" && exit 0
+        cmp -s "$2" "$1/$(basename "$2")" && exit 0
         sleep 0.1
     done
     echo "The photo did not arrive intact in $1." >&2
     exit 1
-' check "$home" "$build" "$photo" || { cat "$work/receiver.log" >&2; exit 1; }
+' check "$home" "$photo" || { cat "$work/receiver.log" >&2; exit 1; }
 cat "$work/receiver.log"
 echo "Received $(basename "$photo") intact."
+
+# The window needs Qt's platform plugins, which only the package's own Depends brings in.
+echo "== the installed program opens its window (Qt's offscreen platform)"
+"${as_root[@]}" unshare -n bash -c '
+    set -eu
+    ip link set lo up
+    QT_QPA_PLATFORM=offscreen HOME="$1" /usr/bin/veltrano >"$1/../window.log" 2>&1 &
+    window=$!
+    trap "kill $window 2>/dev/null" EXIT
+    for _ in $(seq 100); do
+        ss -Hltn "sport = :3456" | grep -q . && exit 0
+        kill -0 $window 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "The window did not start." >&2
+    exit 1
+' check "$home" || { cat "$work/window.log" >&2; exit 1; }
+echo "The window started and listens on port 3456."
