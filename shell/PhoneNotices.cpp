@@ -1,24 +1,34 @@
 #include "shell/PhoneNotices.h"
 
 #include <string>
-#include <string_view>
 
 #include "text/CodePage.h"
 
 namespace veltrano {
 
-Text phoneConnectedNotice(const Text& address) {
-    return utf8ToCodePage936("手机已连接：") + address;
+std::string phoneConnectedNotice(const Text& address) {
+    return "手机已连接：" + codePage936ToUtf8(address);
 }
 
-Text rosterSentNotice(const Text& address, std::size_t rows) {
-    return utf8ToCodePage936("名册已传到手机 ") + address +
-           utf8ToCodePage936("，共" + std::to_string(rows) + "行");
+std::string rosterSentNotice(const Text& address, std::size_t rows) {
+    return "名册已传到手机 " + codePage936ToUtf8(address) + "，共" + std::to_string(rows) + "行";
 }
 
-Text rosterNotSentNotice(const Text& address) {
-    return utf8ToCodePage936("名册没有传出：手机 ") + address +
-           utf8ToCodePage936(" 已断开，请在手机上重新连接后再传");
+std::string rosterNotSentNotice(const Text& address) {
+    return "名册没有传出：手机 " + codePage936ToUtf8(address) + " 已断开，请在手机上重新连接后再传";
+}
+
+std::optional<std::string> rosterPushNotice(RosterPushResult result, const Text& address,
+                                            const Text& roster) {
+    switch (result) {
+        case RosterPushResult::Sent:
+            return rosterSentNotice(address, rosterRowCount(roster));
+        case RosterPushResult::PhoneGone:
+            return rosterNotSentNotice(address);
+        case RosterPushResult::Refused:
+            break;
+    }
+    return std::nullopt;
 }
 
 // Line breaks, tabs and spaces are single bytes that never occur inside a code page 936

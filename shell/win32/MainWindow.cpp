@@ -6,6 +6,7 @@
 
 #include "shell/AddressPanel.h"
 #include "shell/Layout.h"
+#include "shell/PhoneNotices.h"
 #include "shell/RosterText.h"
 #include "shell/win32/AddressList.h"
 #include "shell/win32/FolderChooser.h"
@@ -218,8 +219,10 @@ void MainWindow::render() {
 }
 
 void MainWindow::onSendRosterClicked() {
-    const Text rows = wideToText(windowText(controls_.find(control::kRosterBox)));
-    sendRoster(rosterWithCrLf(rows), *exchange_, endpoint_, options_.showMessage);
+    const Text roster = rosterWithCrLf(wideToText(windowText(controls_.find(control::kRosterBox))));
+    const Text address = exchange_->clientAddress();
+    const RosterPushResult result = sendRoster(roster, *exchange_, endpoint_, options_.showMessage);
+    if (auto notice = rosterPushNotice(result, address, roster)) appendNotice(*notice);
 }
 
 void MainWindow::onChooseClicked() {
