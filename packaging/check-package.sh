@@ -3,7 +3,8 @@
 # software-centre description pass their validators, it installs with apt-get, and the installed
 # program, started without a display, receives a photo from the phone's side (the packaged
 # veltrano-send) over loopback. The receive runs in a network namespace of its own, so the
-# port is free whatever else runs on this machine. Needs root (or sudo).
+# port is free whatever else runs on this machine. Needs root (or sudo); leaves veltrano
+# uninstalled.
 set -euo pipefail
 
 build=${1:?usage: check-package.sh BUILD_FOLDER}
