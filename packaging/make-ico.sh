@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Renders the icon into packaging/veltrano.ico, the Windows front end's icon, from the same SVG
-# as the Linux icons. Run by hand after changing veltrano.svg; needs rsvg-convert (librsvg2-bin).
+# Renders the icon into shell/win32/veltrano.ico, the Windows program's icon, from the same SVG as
+# the Linux icons. Run by hand after changing veltrano.svg; needs rsvg-convert (librsvg2-bin).
 # Each size is stored as a PNG, as Windows reads them since Vista.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -24,4 +24,4 @@ done
         offset=$((offset + bytes))
     done
     for size in "${sizes[@]}"; do cat "$work/$size.png"; done
-} >veltrano.ico
+} >../shell/win32/veltrano.ico
