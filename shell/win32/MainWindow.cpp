@@ -69,6 +69,7 @@ MainWindow::MainWindow(Options options)
                       [this](const FileProblem& problem) {
                           appendNotice(fileProblemNotice(problem, systemMessage));
                       }});
+    endpoint_.setListener(this);
 }
 
 MainWindow::~MainWindow() {
@@ -197,6 +198,19 @@ void MainWindow::onAppendsPosted() {
         appends_->posted = false;
     }
     scheduleRender();
+}
+
+void MainWindow::onClientArrived() {
+    exchange_->onClientArrived();
+    appendNotice(phoneConnectedNotice(exchange_->clientAddress()));
+}
+
+void MainWindow::onDataArrived() {
+    exchange_->onDataArrived();
+}
+
+void MainWindow::onClientDeparted() {
+    exchange_->onClientDeparted();
 }
 
 void MainWindow::appendNotice(const std::string& notice) {
