@@ -2,7 +2,7 @@
 PRESET ?= dev
 FUZZ_SECONDS ?= 60
 
-.PHONY: run test build deps test-asan fuzz windows windows-deps test-windows ci screenshots screenshots-windows bench clean
+.PHONY: run test build deps test-asan fuzz windows windows-deps test-windows package check-package ci screenshots screenshots-windows bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -11,7 +11,12 @@ build: deps
 	@cmake --preset $(PRESET) >/dev/null
 	@cmake --build --preset $(PRESET)
 
-run: build
+# Only the program and what it links, with the compiler's output kept in a log unless it fails.
+run: deps
+	@cmake --preset $(PRESET) >/dev/null
+	@echo "Building Veltrano (the first time takes a few minutes)..."
+	@cmake --build --preset $(PRESET) --target veltrano >build/$(PRESET)/run-build.log 2>&1 || \
+		{ cat build/$(PRESET)/run-build.log; exit 1; }
 	./build/$(PRESET)/veltrano
 
 test: build
@@ -45,8 +50,19 @@ test-windows: windows-deps
 	@cmake --build --preset mingw
 	xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset mingw
 
+# The optimised program, its menu entry, icon and description as build/package/veltrano_*.deb.
+package: deps
+	@cmake --preset package >/dev/null
+	@cmake --build --preset package --target package
+
+# Checks the menu entry and description, installs the .deb with apt-get and lets the installed
+# program receive a file without a display.
+check-package: package
+	@scripts/install-deps.sh desktop-file-utils appstream iproute2
+	packaging/check-package.sh build/package
+
 # Everything CI runs.
-ci: test test-asan fuzz test-windows
+ci: test test-asan fuzz test-windows check-package
 
 screenshots: build
 	@scripts/install-deps.sh xvfb x11-utils xdotool imagemagick

@@ -13,20 +13,21 @@ Text phoneNotConnectedMessage() {
     return utf8ToCodePage936("手机未连接！");
 }
 
-void sendRoster(const Text& roster, const ExchangeState& state, Endpoint& endpoint,
-                const ShowMessage& showMessage) {
+RosterPushResult sendRoster(const Text& roster, const ExchangeState& state, Endpoint& endpoint,
+                            const ShowMessage& showMessage) {
     if (roster.empty()) {
         showMessage(emptyRosterMessage());
-        return;
+        return RosterPushResult::Refused;
     }
     if (state.clientAddress().empty()) {
         showMessage(phoneNotConnectedMessage());
-        return;
+        return RosterPushResult::Refused;
     }
     Bytes message;
     message.reserve(kRosterStartMarker.size() + roster.size() + kRosterEndMarker.size());
     message.append(kRosterStartMarker).append(roster).append(kRosterEndMarker);
-    endpoint.sendData(state.clientAddress(), message);
+    return endpoint.sendData(state.clientAddress(), message) ? RosterPushResult::Sent
+                                                             : RosterPushResult::PhoneGone;
 }
 
 }  // namespace veltrano

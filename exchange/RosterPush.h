@@ -15,9 +15,18 @@ using ShowMessage = std::function<void(const Text&)>;
 Text emptyRosterMessage();
 Text phoneNotConnectedMessage();
 
+// What became of a push. A refusal has been shown by the time it returns; the other two are for
+// the caller to tell.
+enum class RosterPushResult {
+    Refused,
+    Sent,
+    // The client that arrived last has disconnected since: nothing was sent.
+    PhoneGone,
+};
+
 // Sends "STAT||" + roster + "||END" to the client that arrived last, or shows why it cannot: an
 // empty roster first, then a phone that never connected.
-void sendRoster(const Text& roster, const ExchangeState& state, Endpoint& endpoint,
-                const ShowMessage& showMessage);
+RosterPushResult sendRoster(const Text& roster, const ExchangeState& state, Endpoint& endpoint,
+                            const ShowMessage& showMessage);
 
 }  // namespace veltrano

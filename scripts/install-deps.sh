@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     g++ make cmake ninja-build pkgconf clang-14 libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libicu-dev libgtest-dev libgmock-dev
-    fonts-wqy-microhei
+    fonts-wqy-microhei librsvg2-bin dpkg-dev file
     "$@"
 )
 
@@ -29,7 +29,7 @@ echo "Installing: ${missing[*]}"
 log=$(mktemp)
 if ! { "${as_root[@]}" apt-get update -qq &&
        DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq \
-           --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+           -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
     cat "$log" >&2
     rm -f "$log"
     echo "Installing the packages above failed." >&2

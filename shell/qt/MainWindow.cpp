@@ -13,6 +13,7 @@
 #include "endpoint/ServerEndpoint.h"
 #include "shell/AddressPanel.h"
 #include "shell/Layout.h"
+#include "shell/PhoneNotices.h"
 #include "shell/RosterText.h"
 #include "shell/qt/AddressList.h"
 #include "shell/qt/FolderChooser.h"
@@ -75,6 +76,9 @@ MainWindow::MainWindow(Options options)
             &MainWindow::onSendRosterClicked);
     connect(controls_.get<QPushButton>(control::kChooseButton), &QPushButton::clicked, this,
             &MainWindow::onChooseClicked);
+    // The endpoint signals after the exchange state has taken the arrival and its address.
+    connect(endpoint_, &ServerEndpoint::clientArrived, this,
+            [this] { appendNotice(phoneConnectedNotice(exchange_->clientAddress())); });
 }
 
 MainWindow::~MainWindow() {
@@ -161,8 +165,11 @@ void MainWindow::render() {
 }
 
 void MainWindow::onSendRosterClicked() {
-    sendRoster(rosterWithCrLf(toText(rosterBox_->toPlainText())), *exchange_, *endpoint_,
-               options_.showMessage);
+    const Text roster = rosterWithCrLf(toText(rosterBox_->toPlainText()));
+    const Text address = exchange_->clientAddress();
+    const RosterPushResult result =
+        sendRoster(roster, *exchange_, *endpoint_, options_.showMessage);
+    if (auto notice = rosterPushNotice(result, address, roster)) appendNotice(*notice);
 }
 
 void MainWindow::onChooseClicked() {

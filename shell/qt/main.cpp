@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -43,6 +44,9 @@ int runHeadless(int argc, char** argv) {
 
 int runWindow(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The installed menu entry and icon; from a build tree the theme has no such icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.veltrano.Veltrano"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.veltrano.Veltrano")));
     veltrano::StopSignals stopSignals;
     stopSignals.start();
     int status = EXIT_FAILURE;

@@ -6,6 +6,7 @@
 
 #include "shell/AddressPanel.h"
 #include "shell/Layout.h"
+#include "shell/PhoneNotices.h"
 #include "shell/RosterText.h"
 #include "shell/win32/AddressList.h"
 #include "shell/win32/FolderChooser.h"
@@ -68,6 +69,7 @@ MainWindow::MainWindow(Options options)
                       [this](const FileProblem& problem) {
                           appendNotice(fileProblemNotice(problem, systemMessage));
                       }});
+    endpoint_.setListener(this);
 }
 
 MainWindow::~MainWindow() {
@@ -198,6 +200,19 @@ void MainWindow::onAppendsPosted() {
     scheduleRender();
 }
 
+void MainWindow::onClientArrived() {
+    exchange_->onClientArrived();
+    appendNotice(phoneConnectedNotice(exchange_->clientAddress()));
+}
+
+void MainWindow::onDataArrived() {
+    exchange_->onDataArrived();
+}
+
+void MainWindow::onClientDeparted() {
+    exchange_->onClientDeparted();
+}
+
 void MainWindow::appendNotice(const std::string& notice) {
     notices_.add(utf8ToCodePage936(notice));
     scheduleRender();
@@ -221,8 +236,10 @@ void MainWindow::render() {
 }
 
 void MainWindow::onSendRosterClicked() {
-    const Text rows = wideToText(windowText(controls_.find(control::kRosterBox)));
-    sendRoster(rosterWithCrLf(rows), *exchange_, endpoint_, options_.showMessage);
+    const Text roster = rosterWithCrLf(wideToText(windowText(controls_.find(control::kRosterBox))));
+    const Text address = exchange_->clientAddress();
+    const RosterPushResult result = sendRoster(roster, *exchange_, endpoint_, options_.showMessage);
+    if (auto notice = rosterPushNotice(result, address, roster)) appendNotice(*notice);
 }
 
 void MainWindow::onChooseClicked() {

@@ -24,7 +24,7 @@ struct AppendQueue;
 // The program's one window, rendered from the main window's layout table with CreateWindowExW:
 // the information box with the computer's addresses, the receive directory and counter, and the
 // roster box with its send button. It owns the endpoint and the exchange state.
-class MainWindow final {
+class MainWindow final : private EndpointListener {
 public:
     // What tests replace; the program uses the defaults.
     struct Options {
@@ -40,7 +40,7 @@ public:
     explicit MainWindow(Options options);
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
-    ~MainWindow();
+    ~MainWindow() override;
 
     // Creates the window and its controls, hidden.
     bool create();
@@ -72,6 +72,11 @@ private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT onMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void onCommand(int id, int code);
+    // The endpoint's events reach the exchange state through these, so that the box can say which
+    // phone connected once the exchange state has taken its address.
+    void onClientArrived() override;
+    void onDataArrived() override;
+    void onClientDeparted() override;
     void onAppendsPosted();
     void onAddressesListed();
     void openEndpoint();

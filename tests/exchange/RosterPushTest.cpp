@@ -24,8 +24,8 @@ struct RosterFixture {
 
 TEST(RosterPush, RefusesAnEmptyRosterBeforeAMissingPhone) {
     RosterFixture f;
-    sendRoster("", f.state, f.endpoint, f.show);
-    sendRoster("1\tA", f.state, f.endpoint, f.show);
+    EXPECT_EQ(sendRoster("", f.state, f.endpoint, f.show), RosterPushResult::Refused);
+    EXPECT_EQ(sendRoster("1\tA", f.state, f.endpoint, f.show), RosterPushResult::Refused);
     ASSERT_EQ(f.shown.size(), 2u);
     EXPECT_EQ(f.shown[0], emptyRosterMessage());
     EXPECT_EQ(f.shown[1], phoneNotConnectedMessage());
@@ -39,13 +39,23 @@ TEST(RosterPush, SendsTheRosterUnchangedToTheLastClient) {
     f.connect("10.0.0.5:4000");
     f.connect("10.0.0.6:4001");
     const Text roster = "1\xB0\xE0\t\xD5\xC5\xC8\xFD\r\n2\xB0\xE0\t \r\n";
-    sendRoster(roster, f.state, f.endpoint, f.show);
-    sendRoster(" ", f.state, f.endpoint, f.show);
+    EXPECT_EQ(sendRoster(roster, f.state, f.endpoint, f.show), RosterPushResult::Sent);
+    EXPECT_EQ(sendRoster(" ", f.state, f.endpoint, f.show), RosterPushResult::Sent);
     EXPECT_TRUE(f.shown.empty());
     ASSERT_EQ(f.endpoint.sent.size(), 2u);
     EXPECT_EQ(f.endpoint.sent[0].first, "10.0.0.6:4001");
     EXPECT_EQ(f.endpoint.sent[0].second, "STAT||" + roster + "||END");
     EXPECT_EQ(f.endpoint.sent[1].second, "STAT|| ||END");
+}
+
+TEST(RosterPush, TellsTheCallerWhenThePhoneHasGone) {
+    // A push to a phone that had disconnected was dropped in silence, as if it had gone out.
+    RosterFixture f;
+    f.connect("10.0.0.5:4000");
+    f.endpoint.connected = false;
+    EXPECT_EQ(sendRoster("1\tA", f.state, f.endpoint, f.show), RosterPushResult::PhoneGone);
+    EXPECT_TRUE(f.endpoint.sent.empty());
+    EXPECT_TRUE(f.shown.empty());
 }
 
 }  // namespace

@@ -133,6 +133,45 @@ TEST(MainWindow, SendsThePastedRosterWithCrLfRowsToTheLastPhoneOnly) {
     EXPECT_EQ(second->readAll(), expected);
     EXPECT_EQ(first->bytesAvailable(), 0);
     EXPECT_TRUE(f.messages.empty());
+    const QString sent =
+        QStringLiteral("\n名册已传到手机 127.0.0.1:%1，共2行").arg(second->localPort());
+    EXPECT_TRUE(waitUntil([&] { return f.infoText().endsWith(sent); }))
+        << f.infoText().toStdString();
+}
+
+TEST(MainWindow, SaysWhichPhoneConnected) {
+    ShellFixture f;
+    f.start();
+    auto first = f.connectPhone();
+    auto second = f.connectPhone();
+    const QString lines = QStringLiteral("按钮\n手机已连接：127.0.0.1:%1\n手机已连接：127.0.0.1:%2")
+                              .arg(first->localPort())
+                              .arg(second->localPort());
+    EXPECT_TRUE(waitUntil([&] { return f.infoText().endsWith(lines); }))
+        << f.infoText().toStdString();
+}
+
+TEST(MainWindow, SaysTheRosterDidNotGoOutWhenThePhoneHasGone) {
+    // The push went nowhere once the phone had disconnected, and the window said nothing.
+    ShellFixture f;
+    f.start();
+    auto phone = f.connectPhone();
+    const quint16 phonePort = phone->localPort();
+    bool departed = false;
+    QObject::connect(&f.window.endpoint(), &ServerEndpoint::clientDeparted, &f.window,
+                     [&departed] { departed = true; });
+    phone->disconnectFromHost();
+    ASSERT_TRUE(waitUntil([&] { return departed; }));
+
+    f.control<QPlainTextEdit>(u"编辑框2")->setPlainText(QStringLiteral("1班\t张三\n"));
+    QTest::mouseClick(f.control<QPushButton>(u"按钮1"), Qt::LeftButton);
+    EXPECT_TRUE(f.messages.empty());
+    const QString notSent =
+        QStringLiteral("\n名册没有传出：手机 127.0.0.1:%1 已断开，请在手机上重新连接后再传")
+            .arg(phonePort);
+    EXPECT_TRUE(waitUntil([&] { return f.infoText().endsWith(notSent); }))
+        << f.infoText().toStdString();
+    EXPECT_FALSE(f.infoText().contains(QStringLiteral("名册已传到手机")));
 }
 
 TEST(MainWindow, SaysWhenThePortIsTaken) {
@@ -198,7 +237,8 @@ TEST(MainWindow, AFloodOfRefusedNamesLeavesAShortBoxWithTheAddressesOnTop) {
     // The address line and the guide's four, then the notices' bounded history.
     ASSERT_EQ(lines.size(), 5 + 1 + int(NoticeLog::kMaxLines));
     EXPECT_EQ(lines[0], QStringLiteral("本机IP：192.168.1.5"));
-    EXPECT_EQ(lines[5], QStringLiteral("（较早的81条提示已省略）"));
+    // Dropped: the phone's arrival and the first 81 names.
+    EXPECT_EQ(lines[5], QStringLiteral("（较早的82条提示已省略）"));
     EXPECT_TRUE(lines[6].startsWith(QStringLiteral("无法保存文件“81xxxxx")));
     for (const QString& line : lines) EXPECT_LE(line.size(), 80) << line.toStdString();
     EXPECT_TRUE(test::filesIn(dir.path()).empty());

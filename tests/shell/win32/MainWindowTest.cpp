@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "shell/RosterText.h"
+#include "shell/win32/Wide.h"
 #include "tests/shell/win32/Fixture.h"
 #include "tests/shell/win32/LayoutCheck.h"
 #include "text/CodePage.h"
@@ -122,6 +123,38 @@ TEST(Win32MainWindow, SendsThePastedRosterToTheLastPhoneOnlyByteForByte) {
     EXPECT_EQ(second->available(), "");
     EXPECT_EQ(first->available(), "");
     EXPECT_TRUE(f.messages.empty());
+    const std::wstring sent =
+        L"\r\n名册已传到手机 " + textToWide(f.window.exchangeState().clientAddress()) + L"，共2行";
+    EXPECT_TRUE(pumpUntil([&] { return f.text(control::kInfoBox).ends_with(sent); }));
+}
+
+TEST(Win32MainWindow, SaysWhichPhoneConnected) {
+    Win32Fixture f;
+    f.start();
+    auto first = f.connectPhone();
+    const std::wstring firstAddress = textToWide(f.window.exchangeState().clientAddress());
+    auto second = f.connectPhone();
+    const std::wstring lines = L"按钮\r\n手机已连接：" + firstAddress + L"\r\n手机已连接：" +
+                               textToWide(f.window.exchangeState().clientAddress());
+    EXPECT_TRUE(pumpUntil([&] { return f.text(control::kInfoBox).ends_with(lines); }));
+}
+
+TEST(Win32MainWindow, SaysTheRosterDidNotGoOutWhenThePhoneHasGone) {
+    // The push went nowhere once the phone had disconnected, and the window said nothing.
+    Win32Fixture f;
+    f.start();
+    auto phone = f.connectPhone();
+    const Text address = f.window.exchangeState().clientAddress();
+    phone.reset();
+    // Sending nothing tells when the endpoint has seen the phone go.
+    ASSERT_TRUE(pumpUntil([&] { return !f.window.endpoint().sendData(address, {}); }));
+
+    SetWindowTextW(f.control(control::kRosterBox), L"1班\t张三\r\n");
+    f.click(control::kSendRosterButton);
+    const std::wstring notSent =
+        L"\r\n名册没有传出：手机 " + textToWide(address) + L" 已断开，请在手机上重新连接后再传";
+    EXPECT_TRUE(pumpUntil([&] { return f.text(control::kInfoBox).ends_with(notSent); }));
+    EXPECT_TRUE(f.messages.empty());
 }
 
 TEST(Win32MainWindow, SaysWhenThePortIsTaken) {
@@ -163,7 +196,8 @@ TEST(Win32MainWindow, AFloodOfRefusedNamesLeavesAShortBoxWithTheAddressesOnTop) 
     // The address, a blank line, the guide's three lines, the line counting dropped notices, and
     // the latest twenty.
     ASSERT_EQ(lines.size(), 1u + 1u + 3u + 1u + 20u) << lines.size();
-    EXPECT_EQ(lines[5], L"（较早的180条提示已省略）");
+    // Dropped: the phone's arrival and the first 180 names.
+    EXPECT_EQ(lines[5], L"（较早的181条提示已省略）");
     for (std::size_t i = 6; i < lines.size(); ++i) EXPECT_LE(lines[i].size(), 80u) << i;
     EXPECT_EQ(lines.back(), L"无法保存文件“199nnnnnnnnnnnnnnnn…nnnnnnnnnnnnnnnnnnnn”：文件名太长");
 }
