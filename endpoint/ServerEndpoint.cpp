@@ -190,12 +190,11 @@ void ServerEndpoint::onNewConnection() {
 
 void ServerEndpoint::readAll(ConnectionId connection, QTcpSocket* socket) {
     while (socket->bytesAvailable() > 0) {
-        Bytes read(std::size_t(std::min(socket->bytesAvailable(), kReadChunkBytes)), '\0');
-        const qint64 got = socket->read(read.data(), qint64(read.size()));
-        if (got <= 0) break;
-        read.resize(std::size_t(got));
-        bytesRead_ += std::uint64_t(got);
-        events_.receive(connection, std::move(read));
+        // Qt hands over the block it read without copying it; one copy makes it ours.
+        const QByteArray block = socket->read(kReadChunkBytes);
+        if (block.isEmpty()) break;
+        bytesRead_ += std::uint64_t(block.size());
+        events_.receive(connection, Bytes(block.constData(), std::size_t(block.size())));
     }
 }
 
